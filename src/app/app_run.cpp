@@ -1,0 +1,80 @@
+// The launch: from the language table to the end of the game, with one handler that turns any
+// standard exception into the translated fatal-error box.
+#include <windows.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "app/game.h"
+#include "app/os_version.h"
+#include "app/startup.h"
+#include "config/language_table.h"
+#include "win/timer_resolution.h"
+
+namespace {
+
+std::wstring widen(const char* text) {
+    std::wstring wide;
+    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (n > 1) {
+        wide.resize(static_cast<size_t>(n));
+        MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
+        wide.resize(static_cast<size_t>(n - 1));
+    }
+    return wide;
+}
+
+// Nothing to translate with yet: the table itself could not be built.
+int reportTableFailure(const std::exception& e) {
+    const std::wstring text = L"The language table could not be loaded: " + widen(e.what());
+    MessageBoxW(nullptr, text.c_str(), L"Fatal error", MB_ICONERROR);
+    return 1;
+}
+
+// Creates the host and its window and runs the game; the host is gone when this returns.
+int runGame(const wchar_t* commandLine, HINSTANCE instance, const CLocalize& localize, bool resetSettings) {
+    const std::unique_ptr<CGame> game = std::make_unique<CGame>(commandLine, localize, resetSettings);
+    registerWndClass(kGameWindowClass, instance);
+    const win::CWindow window = createWindow(kGameWindowClass, kGameWindowName, instance, game.get());
+    window.setClientSize(512, 512);
+    window.centerWindow();
+    window.show(SW_SHOW);
+    game->setWindow(window);
+    return game->run();
+}
+
+}  // namespace
+
+int appRun(const wchar_t* commandLine, HINSTANCE instance) {
+    const std::wstring languagePath = L"language.txt";
+
+    std::unique_ptr<CLocalize> localize;
+    try {
+        localize = std::make_unique<CLocalize>(languagePath);
+    } catch (const std::exception& e) {
+        return reportTableFailure(e);
+    }
+
+    int exitCode = 1;
+    try {
+        OSVERSIONINFOW version;
+        const bool versionRead = readOsVersion(version);
+        if (!isSupportedOs(versionRead, version)) {
+            MessageBoxW(nullptr, localize->translate("T_OLD_OS_MSG").c_str(),
+                        localize->translate("T_OLD_OS_HDR").c_str(), MB_ICONWARNING);
+            return exitCode;
+        }
+
+        bool resetSettings = false;
+
+        const CTimerResolution timerResolution(1);
+        exitCode = runGame(commandLine, instance, *localize, resetSettings);
+        UnregisterClassW(kGameWindowClass, instance);
+    } catch (const std::exception& e) {
+        MessageBoxW(nullptr, localize->translate(e.what()).c_str(), localize->translate("T_FATAL_ERROR_HDR").c_str(),
+                    MB_ICONERROR);
+        return 1;
+    }
+    return exitCode;
+}
