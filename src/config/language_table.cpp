@@ -57,7 +57,7 @@ LanguageMap parseLanguageText(const wchar_t* text, size_t length) {
         // The line runs to the first CR LF; CR and LF directly after it are skipped too.
         size_t end = pos;
         while (end < length && !(text[end] == L'\r' && end + 1 < length && text[end + 1] == L'\n')) ++end;
-        const std::wstring line(text + pos, end);
+        const std::wstring line(text + pos, end - pos);
         pos = end;
         if (pos < length) {
             pos += 2;

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The shipped programs may import only Windows system DLLs and each other: no compiler runtime.
+# Usage: check_imports.sh OBJDUMP DIST_DIR...
+set -u
+objdump=$1; shift
+allowed='^(kernel32|user32|gdi32|advapi32|ole32|oleaut32|shell32|comctl32|comdlg32|winmm|version|msvcrt|d3d9|d3dx9_30|dsound|ntdll|imm32|rpcrt4|korvex|fmod|riched20|api-ms-win-.*)\.dll$'
+status=0
+for dir in "$@"; do
+  for file in "$dir"/Skelvane.exe "$dir"/Korvex.dll "$dir"/fmod.dll; do
+    [ -f "$file" ] || { [ "$(basename "$file")" = fmod.dll ] && continue; echo "missing $file"; status=1; continue; }
+    for dll in $("$objdump" -p "$file" | sed -n 's/^\s*DLL Name: //p'); do
+      lower=$(echo "$dll" | tr 'A-Z' 'a-z')
+      if ! [[ $lower =~ $allowed ]]; then
+        echo "$file imports $dll"
+        status=1
+      fi
+    done
+  done
+done
+[ $status -eq 0 ] && echo "imports: only system DLLs and each other"
+exit $status

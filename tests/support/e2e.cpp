@@ -1,0 +1,235 @@
+#include "e2e.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace e2e {
+
+namespace {
+
+std::wstring env(const wchar_t* name) {
+    wchar_t buffer[MAX_PATH * 2];
+    const DWORD n = GetEnvironmentVariableW(name, buffer, MAX_PATH * 2);
+    return n > 0 && n < MAX_PATH * 2 ? std::wstring(buffer, n) : std::wstring();
+}
+
+void copyOrFail(const std::wstring& from, const std::wstring& to) {
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
+        ADD_FAILURE() << "cannot copy " << narrow(from) << " to " << narrow(to);
+}
+
+void removeTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring full = dir + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(full);
+            else
+                DeleteFileW(full.c_str());
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
+
+std::string narrow(const std::wstring& text) {
+    std::string out;
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    out.resize(static_cast<size_t>(n));
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring distDir() { return env(L"SKELVANE_DIST"); }
+std::wstring testEngineDll() { return env(L"SKELVANE_TEST_ENGINE_DLL"); }
+
+GameFolder::GameFolder(bool demoEngine) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static int serial = 0;
+    m_path = std::wstring(temp) + L"skelvane-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+             std::to_wstring(++serial);
+    removeTree(m_path);
+    CreateDirectoryW(m_path.c_str(), nullptr);
+    const std::wstring dist = distDir();
+    for (const wchar_t* name : {L"Skelvane.exe", L"language.txt", L"korvex.ini"})
+        copyOrFail(dist + L"\\" + name, file(name));
+    copyOrFail(demoEngine ? dist + L"\\Korvex.dll" : testEngineDll(), file(L"Korvex.dll"));
+    for (const wchar_t* optional : {L"fmod.dll"}) CopyFileW((dist + L"\\" + optional).c_str(), file(optional).c_str(), FALSE);
+}
+
+GameFolder::~GameFolder() { removeTree(m_path); }
+
+void GameFolder::writeBytes(const std::wstring& name, const std::string& bytes) const {
+    std::ofstream out(file(name).c_str(), std::ios::binary);
+    out << bytes;
+}
+
+void GameFolder::writeLanguage(const std::vector<std::wstring>& lines, const std::wstring& name) const {
+    std::wstring text(1, L'\xFEFF');
+    for (const std::wstring& line : lines) text += line + L"\r\n";
+    writeBytes(name, std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+}
+
+void GameFolder::remove(const std::wstring& name) const { DeleteFileW(file(name).c_str()); }
+
+std::string GameFolder::engineLog() const {
+    std::ifstream in(engineLogPath().c_str(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+Process::Process(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingDir,
+                 const std::map<std::wstring, std::wstring>& environment) {
+    for (const auto& [name, value] : environment) SetEnvironmentVariableW(name.c_str(), value.c_str());
+    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir.c_str(),
+                        &startup, &m_info))
+        ADD_FAILURE() << "cannot start " << narrow(exe) << ": error " << GetLastError();
+    for (const auto& entry : environment) SetEnvironmentVariableW(entry.first.c_str(), nullptr);
+}
+
+Process::~Process() {
+    kill();
+    if (m_info.hThread) CloseHandle(m_info.hThread);
+    if (m_info.hProcess) CloseHandle(m_info.hProcess);
+}
+
+bool Process::running() const { return m_info.hProcess && WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT; }
+
+bool Process::waitExit(Ms timeout, DWORD& exitCode) const {
+    if (!m_info.hProcess || WaitForSingleObject(m_info.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+        return false;
+    return GetExitCodeProcess(m_info.hProcess, &exitCode) != FALSE;
+}
+
+void Process::kill() {
+    if (running()) {
+        TerminateProcess(m_info.hProcess, 99);
+        WaitForSingleObject(m_info.hProcess, 5000);
+    }
+}
+
+std::map<std::wstring, std::wstring> engineEnv(const GameFolder& folder, const std::string& script) {
+    return {{L"SKELVANE_TEST_ENGINE_LOG", folder.engineLogPath()},
+            {L"SKELVANE_TEST_ENGINE", std::wstring(script.begin(), script.end())}};
+}
+
+bool waitFor(const std::function<bool()>& predicate, Ms timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (predicate()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+}
+
+std::vector<HWND> topWindows(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        std::vector<HWND> found;
+    } search{pid, {}};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == s->pid) s->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string className(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::wstring windowText(HWND window) {
+    std::wstring text(static_cast<size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    const LRESULT n = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+
+HWND waitForWindow(DWORD pid, const std::wstring& cls, const std::wstring& title, Ms timeout) {
+    HWND found = nullptr;
+    waitFor(
+        [&] {
+            for (HWND w : topWindows(pid)) {
+                wchar_t name[256] = {};
+                GetClassNameW(w, name, 256);
+                if ((cls.empty() || cls == name) && (title.empty() || windowText(w) == title)) {
+                    found = w;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    return found;
+}
+
+HWND waitForMessageBox(DWORD pid, Ms timeout) {
+    HWND found = nullptr;
+    waitFor(
+        [&] {
+            for (HWND w : topWindows(pid))
+                if (className(w) == "#32770" && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF)) {
+                    found = w;
+                    return true;
+                }
+            return false;
+        },
+        timeout);
+    return found;
+}
+
+std::wstring messageBoxText(HWND box) { return windowText(GetDlgItem(box, 0xFFFF)); }
+
+void clickButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+std::string runReg(const std::wstring& arguments) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring out = std::wstring(temp) + L"skelvane-reg-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE file = CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = file;
+    startup.hStdError = file;
+    PROCESS_INFORMATION info{};
+    std::wstring commandLine = L"reg.exe " + arguments;
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+        WaitForSingleObject(info.hProcess, 30000);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    CloseHandle(file);
+    std::ifstream in(out.c_str(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    DeleteFileW(out.c_str());
+    return s.str();
+}
+
+void deleteSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane"); }
+
+}  // namespace e2e

@@ -1,0 +1,86 @@
+// Driving the real launcher from outside, as a player would: a throwaway game folder, the
+// process, its windows and controls, and the registry as `reg` shows it.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+using Ms = std::chrono::milliseconds;
+
+// Where the built game folder and the test engine are (set by the test runner).
+std::wstring distDir();
+std::wstring testEngineDll();
+
+// A temporary copy of the game folder; removed again when the object goes.
+class GameFolder {
+public:
+    // With the test engine in place of the demo engine unless demoEngine is true.
+    explicit GameFolder(bool demoEngine = false);
+    ~GameFolder();
+    GameFolder(const GameFolder&) = delete;
+    GameFolder& operator=(const GameFolder&) = delete;
+
+    const std::wstring& path() const { return m_path; }
+    std::wstring file(const std::wstring& name) const { return m_path + L"\\" + name; }
+    void writeBytes(const std::wstring& name, const std::string& bytes) const;
+    // Writes a language file (UTF-16 LE, BOM, CR LF) from "KEY=value" lines.
+    void writeLanguage(const std::vector<std::wstring>& lines, const std::wstring& name = L"language.txt") const;
+    void remove(const std::wstring& name) const;
+    // The engine log the test engine writes when SKELVANE_TEST_ENGINE_LOG points here.
+    std::wstring engineLogPath() const { return file(L"engine.log"); }
+    std::string engineLog() const;
+
+private:
+    std::wstring m_path;
+};
+
+// One run of a program; killed when the object goes and it still runs.
+class Process {
+public:
+    Process(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingDir,
+            const std::map<std::wstring, std::wstring>& environment = {});
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    DWORD pid() const { return m_info.dwProcessId; }
+    bool running() const;
+    // The exit code, or nothing when it has not ended within the time.
+    bool waitExit(Ms timeout, DWORD& exitCode) const;
+    void kill();
+
+private:
+    PROCESS_INFORMATION m_info{};
+};
+
+// Starts Skelvane.exe from a game folder with its own folder as working directory.
+std::map<std::wstring, std::wstring> engineEnv(const GameFolder& folder, const std::string& script = "");
+
+// Polls until the predicate holds or the time is up.
+bool waitFor(const std::function<bool()>& predicate, Ms timeout = 10s);
+
+// Top-level windows of a process, visible or not.
+std::vector<HWND> topWindows(DWORD pid);
+HWND waitForWindow(DWORD pid, const std::wstring& className, const std::wstring& title, Ms timeout = 15s);
+// A message box (#32770 with a static text 0xFFFF) of the process.
+HWND waitForMessageBox(DWORD pid, Ms timeout = 15s);
+std::wstring windowText(HWND window);
+std::wstring messageBoxText(HWND box);
+void clickButton(HWND dialog, int id);
+std::string className(HWND window);
+
+// `reg` run inside Wine; returns its output.
+std::string runReg(const std::wstring& arguments);
+void deleteSettings();
+
+std::string narrow(const std::wstring& text);
+
+}  // namespace e2e

@@ -1,0 +1,40 @@
+# Sourced by the run and test scripts: a Wine prefix and, when there is no screen, a private
+# virtual display. wine_session_start sets WINEPREFIX, DISPLAY and WINE; wine_session_stop ends
+# what it started.
+WINE=/usr/lib/wine/wine64
+[ -x "$WINE" ] || WINE=$(command -v wine64)
+WINESERVER=$(dirname "$WINE")/wineserver
+[ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
+export WINEDEBUG=${WINEDEBUG:--all}
+_xvfb_pid=""
+
+# wine_session_start PREFIX [SCREEN] [force-xvfb]
+wine_session_start() {
+  export WINEPREFIX=$1
+  local screen=${2:-1024x768x24}
+  if [ -z "${DISPLAY:-}" ] || [ "${3:-}" = force-xvfb ]; then
+    local n
+    for n in $(seq 90 140); do
+      [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+      setsid Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+      _xvfb_pid=$!
+      export DISPLAY=":$n"
+      local i
+      for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+      break
+    done
+  fi
+  # A persistent server and Wine's own services, started with their output elsewhere: they
+  # would otherwise inherit the output of the first program and keep its readers waiting.
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null &
+  sleep 0.2
+  "$WINE" wineboot -i >/dev/null 2>&1 </dev/null
+}
+
+wine_session_stop() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  if [ -n "$_xvfb_pid" ]; then
+    kill "$_xvfb_pid" 2>/dev/null || true
+    wait "$_xvfb_pid" 2>/dev/null || true
+  fi
+}
