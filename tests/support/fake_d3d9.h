@@ -1,0 +1,154 @@
+// A scripted IDirect3D9 for tests: adapters, their identity, desktop mode, display modes, caps and
+// format checks are plain data the test sets; every call is answered from that data.
+#pragma once
+
+#include <windows.h>
+#include <d3d9.h>
+
+#include <cstring>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fake {
+
+struct Adapter {
+    D3DADAPTER_IDENTIFIER9 identifier{};
+    HRESULT identifierResult = D3D_OK;
+    D3DDISPLAYMODE desktop{1024, 768, 60, D3DFMT_X8R8G8B8};
+    HRESULT desktopResult = D3D_OK;
+    // Display modes by adapter format, in enumeration order.
+    std::map<D3DFORMAT, std::vector<D3DDISPLAYMODE>> modes;
+    // Mode indices (by format) whose EnumAdapterModes fails.
+    std::set<std::pair<D3DFORMAT, UINT>> failingModes;
+    D3DCAPS9 caps{};
+    HRESULT capsResult = D3D_OK;
+    // CheckDeviceType: by default every mode is admitted.
+    std::function<HRESULT(D3DFORMAT adapterFormat, D3DFORMAT backBufferFormat, BOOL windowed)> checkDeviceType;
+    // Depth-stencil formats that CheckDeviceFormat admits for use as depth-stencil surfaces.
+    std::set<D3DFORMAT> depthFormats;
+    // Depth formats CheckDepthStencilMatch refuses, by surface format.
+    std::set<std::pair<D3DFORMAT, D3DFORMAT>> depthMismatches;
+    // CheckDeviceMultiSampleType: (format, type) -> quality levels; absent pairs fail.
+    std::map<std::pair<D3DFORMAT, D3DMULTISAMPLE_TYPE>, DWORD> multisample;
+
+    void setName(const char* description, const GUID& id) {
+        std::strncpy(identifier.Description, description, sizeof identifier.Description - 1);
+        identifier.DeviceIdentifier = id;
+    }
+    void addMode(D3DFORMAT format, UINT width, UINT height, UINT refresh) {
+        modes[format].push_back({width, height, refresh, format});
+    }
+};
+
+class Direct3D9 : public IDirect3D9 {
+public:
+    std::vector<Adapter> adapters;
+    LONG refs = 1;
+    // Names of the calls made, in order ("GetDeviceCaps 0", ...), for tests that count them.
+    std::vector<std::string> calls;
+
+    Adapter& add() {
+        adapters.emplace_back();
+        return adapters.back();
+    }
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (riid == IID_IUnknown || riid == IID_IDirect3D9) {
+            AddRef();
+            *out = this;
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs)); }
+    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(InterlockedDecrement(&refs)); }
+
+    // IDirect3D9
+    HRESULT STDMETHODCALLTYPE RegisterSoftwareDevice(void*) override { return D3DERR_NOTAVAILABLE; }
+    UINT STDMETHODCALLTYPE GetAdapterCount() override {
+        log("GetAdapterCount", 0);
+        return static_cast<UINT>(adapters.size());
+    }
+    HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(UINT a, DWORD, D3DADAPTER_IDENTIFIER9* id) override {
+        log("GetAdapterIdentifier", a);
+        if (!valid(a)) return D3DERR_INVALIDCALL;
+        if (FAILED(adapters[a].identifierResult)) return adapters[a].identifierResult;
+        *id = adapters[a].identifier;
+        return D3D_OK;
+    }
+    UINT STDMETHODCALLTYPE GetAdapterModeCount(UINT a, D3DFORMAT f) override {
+        log("GetAdapterModeCount", a);
+        if (!valid(a)) return 0;
+        const auto it = adapters[a].modes.find(f);
+        return it == adapters[a].modes.end() ? 0 : static_cast<UINT>(it->second.size());
+    }
+    HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT a, D3DFORMAT f, UINT i, D3DDISPLAYMODE* mode) override {
+        log("EnumAdapterModes", a);
+        if (!valid(a) || adapters[a].failingModes.count({f, i})) return D3DERR_INVALIDCALL;
+        const auto it = adapters[a].modes.find(f);
+        if (it == adapters[a].modes.end() || i >= it->second.size()) return D3DERR_INVALIDCALL;
+        *mode = it->second[i];
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT a, D3DDISPLAYMODE* mode) override {
+        log("GetAdapterDisplayMode", a);
+        if (!valid(a)) return D3DERR_INVALIDCALL;
+        if (FAILED(adapters[a].desktopResult)) return adapters[a].desktopResult;
+        *mode = adapters[a].desktop;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE CheckDeviceType(UINT a, D3DDEVTYPE, D3DFORMAT af, D3DFORMAT bf, BOOL w) override {
+        log("CheckDeviceType", a);
+        if (!valid(a)) return D3DERR_INVALIDCALL;
+        return adapters[a].checkDeviceType ? adapters[a].checkDeviceType(af, bf, w) : D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT a, D3DDEVTYPE, D3DFORMAT, DWORD usage, D3DRESOURCETYPE,
+                                                D3DFORMAT check) override {
+        log("CheckDeviceFormat", a);
+        if (!valid(a)) return D3DERR_INVALIDCALL;
+        if (usage & D3DUSAGE_DEPTHSTENCIL) return adapters[a].depthFormats.count(check) ? D3D_OK : D3DERR_NOTAVAILABLE;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE CheckDeviceMultiSampleType(UINT a, D3DDEVTYPE, D3DFORMAT f, BOOL, D3DMULTISAMPLE_TYPE t,
+                                                         DWORD* levels) override {
+        log("CheckDeviceMultiSampleType", a);
+        if (!valid(a)) return D3DERR_INVALIDCALL;
+        const auto it = adapters[a].multisample.find({f, t});
+        if (it == adapters[a].multisample.end()) return D3DERR_NOTAVAILABLE;
+        if (levels) *levels = it->second;
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE CheckDepthStencilMatch(UINT a, D3DDEVTYPE, D3DFORMAT, D3DFORMAT surface,
+                                                     D3DFORMAT depth) override {
+        log("CheckDepthStencilMatch", a);
+        if (!valid(a)) return D3DERR_INVALIDCALL;
+        return adapters[a].depthMismatches.count({surface, depth}) ? D3DERR_NOTAVAILABLE : D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE CheckDeviceFormatConversion(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT) override {
+        return D3D_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT a, D3DDEVTYPE, D3DCAPS9* caps) override {
+        log("GetDeviceCaps", a);
+        if (!valid(a)) return D3DERR_INVALIDCALL;
+        if (FAILED(adapters[a].capsResult)) return adapters[a].capsResult;
+        *caps = adapters[a].caps;
+        return D3D_OK;
+    }
+    HMONITOR STDMETHODCALLTYPE GetAdapterMonitor(UINT) override { return nullptr; }
+    HRESULT STDMETHODCALLTYPE CreateDevice(UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*,
+                                           IDirect3DDevice9**) override {
+        return D3DERR_NOTAVAILABLE;
+    }
+
+private:
+    bool valid(UINT a) const { return a < adapters.size(); }
+    void log(const char* name, UINT a) { calls.push_back(std::string(name) + " " + std::to_string(a)); }
+};
+
+}  // namespace fake
