@@ -9,6 +9,7 @@
 #include "app/game.h"
 #include "app/os_version.h"
 #include "app/startup.h"
+#include "checks/dx_version_gate.h"
 #include "config/language_table.h"
 #include "win/timer_resolution.h"
 
@@ -66,6 +67,7 @@ int appRun(const wchar_t* commandLine, HINSTANCE instance) {
             return exitCode;
         }
 
+        if (!checkDXVersion()) return exitCode;
         bool resetSettings = false;
 
         const CTimerResolution timerResolution(1);
