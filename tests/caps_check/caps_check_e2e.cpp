@@ -13,6 +13,7 @@
 
 #include "app/startup.h"
 #include "checks/caps_check.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
@@ -34,48 +35,6 @@ std::string narrow(const std::wstring& text) {
     return out;
 }
 
-// A game folder of the test's own, current while the test runs.
-class GameFolder {
-public:
-    GameFolder() {
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        m_path = std::wstring(base) + L"skelvane-caps-" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(m_path.c_str(), nullptr);
-        wchar_t previous[MAX_PATH];
-        GetCurrentDirectoryW(MAX_PATH, previous);
-        m_previous = previous;
-        SetCurrentDirectoryW(m_path.c_str());
-    }
-    ~GameFolder() {
-        SetCurrentDirectoryW(m_previous.c_str());
-        DeleteFileW((m_path + L"\\korvex.ini").c_str());
-        DeleteFileW((m_path + L"\\language.txt").c_str());
-        RemoveDirectoryW(m_path.c_str());
-    }
-    void writeOptions(const std::string& text) const { write(L"korvex.ini", text); }
-    std::wstring writeLanguage(const std::wstring& text) const {
-        std::string bytes = "\xFF\xFE";
-        for (wchar_t c : text) {
-            bytes += static_cast<char>(c & 0xFF);
-            bytes += static_cast<char>(c >> 8);
-        }
-        write(L"language.txt", bytes);
-        return m_path + L"\\language.txt";
-    }
-
-private:
-    void write(const std::wstring& name, const std::string& bytes) const {
-        FILE* f = _wfopen((m_path + L"\\" + name).c_str(), L"wb");
-        ASSERT_NE(f, nullptr);
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-    }
-
-    std::wstring m_path;
-    std::wstring m_previous;
-};
-
 const std::vector<std::wstring> kResolutionLines = {L"current display resolution is too low",
                                                     L"  current resolution is: 640x480",
                                                     L"  minimum required resolution is: 800x600"};
@@ -90,7 +49,7 @@ protected:
         return checkD3DCaps(m_d3d, 0, D3DDEVTYPE_HAL, localize);
     }
 
-    GameFolder m_folder;
+    test::ScratchFolder m_folder;
     win::CComPtr<IDirect3D9> m_d3d;
 };
 
@@ -103,13 +62,14 @@ TEST_F(DeviceCheck, SmallDesktopGivesTheResolutionLinesFirst) {
 }
 
 TEST_F(DeviceCheck, DriverOlderThanTheSettingIsDescribedBeforeTheResolution) {
-    const CLocalize labels(m_folder.writeLanguage(
-        L"T_VIDEOADAPTER=Video adapter: \r\nT_VDRIVER_VER=Driver version: \r\nT_VDRV_DATE_CUR=Driver date: \r\n"
-        L"T_VDRV_DATE_REQ=Required at least: \r\nT_VDRV_DATE_MSG=Please install a newer video driver.\r\n"));
+    const CLocalize labels(m_folder.writeLanguage({L"T_VIDEOADAPTER=Video adapter: ", L"T_VDRIVER_VER=Driver version: ",
+                                                   L"T_VDRV_DATE_CUR=Driver date: ",
+                                                   L"T_VDRV_DATE_REQ=Required at least: ",
+                                                   L"T_VDRV_DATE_MSG=Please install a newer video driver."}));
     EXPECT_EQ(lines(check(labels))[0], kResolutionLines[0]);
 
     // Read anew on each call: the new setting counts at once.
-    m_folder.writeOptions("[OPTIONS]\r\nVideoDrvLoDate=01.01.2100\r\n");
+    ASSERT_TRUE(m_folder.write(L"korvex.ini", "[OPTIONS]\r\nVideoDrvLoDate=01.01.2100\r\n"));
     const std::wstring text = check(labels);
     const std::vector<std::wstring> report = lines(text);
     std::printf("report with a driver date setting:\n%s\n", narrow(text).c_str());
@@ -123,7 +83,7 @@ TEST_F(DeviceCheck, DriverOlderThanTheSettingIsDescribedBeforeTheResolution) {
     EXPECT_EQ(report[4], L"Please install a newer video driver.");
     EXPECT_EQ(std::vector<std::wstring>(report.begin() + 5, report.begin() + 8), kResolutionLines);
 
-    m_folder.writeOptions("[OPTIONS]\r\nVideoDrvLoDate=01.01.1990\r\n");
+    ASSERT_TRUE(m_folder.write(L"korvex.ini", "[OPTIONS]\r\nVideoDrvLoDate=01.01.1990\r\n"));
     EXPECT_EQ(lines(check(labels))[0], kResolutionLines[0]);
 }
 

@@ -1,7 +1,6 @@
 // The video-driver age section: its date rules, its lines and where it gets the driver from.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -10,56 +9,9 @@
 #include "checks/caps_check.h"
 #include "checks/driver_age_check.h"
 #include "support/fake_d3d9.h"
+#include "support/scratch_folder.h"
 
 namespace {
-
-// A fresh directory made current for the test's life, with the files the test puts there.
-class TempCurrentDirectory {
-public:
-    TempCurrentDirectory() {
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        m_path = std::wstring(base) + L"skelvane-driver-age-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(++s_count);
-        CreateDirectoryW(m_path.c_str(), nullptr);
-        wchar_t previous[MAX_PATH];
-        GetCurrentDirectoryW(MAX_PATH, previous);
-        m_previous = previous;
-        SetCurrentDirectoryW(m_path.c_str());
-    }
-    ~TempCurrentDirectory() {
-        SetCurrentDirectoryW(m_previous.c_str());
-        for (const std::wstring& name : m_files) DeleteFileW(file(name).c_str());
-        RemoveDirectoryW(m_path.c_str());
-    }
-    std::wstring file(const std::wstring& name) const { return m_path + L"\\" + name; }
-    void write(const std::wstring& name, const std::string& bytes) {
-        FILE* f = _wfopen(file(name).c_str(), L"wb");
-        ASSERT_NE(f, nullptr);
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-        m_files.push_back(name);
-    }
-    // A language file as the launcher reads it: UTF-16 LE with its mark, CR LF.
-    std::wstring writeLanguage(const std::vector<std::wstring>& lines) {
-        std::string bytes = "\xFF\xFE";
-        for (std::wstring line : lines) {
-            line += L"\r\n";
-            for (wchar_t c : line) {
-                bytes += static_cast<char>(c & 0xFF);
-                bytes += static_cast<char>(c >> 8);
-            }
-        }
-        write(L"language.txt", bytes);
-        return file(L"language.txt");
-    }
-
-private:
-    static inline int s_count = 0;
-    std::wstring m_path;
-    std::wstring m_previous;
-    std::vector<std::wstring> m_files;
-};
 
 const std::vector<std::wstring> kLabels = {L"T_VIDEOADAPTER=Adapter: ", L"T_VDRIVER_VER=Version: ",
                                            L"T_VDRV_DATE_CUR=Date: ", L"T_VDRV_DATE_REQ=Required: ",
@@ -162,7 +114,7 @@ TEST(DriverAge, CertifiedDriverOlderThanTheSettingGivesFiveLines) {
     fake::Direct3D9 d3d;
     certifiedAdapter(d3d, 7, 5, 31);
     Services services{L"1.6.2006"};
-    TempCurrentDirectory dir;
+    test::ScratchFolder dir;
     const CLocalize labels(dir.writeLanguage(kLabels));
     EXPECT_EQ(driverLines(d3d, services, labels),
               L"Adapter: Radeon X1600\nVersion: 6.14.10.6408\nDate: " + driverDateText({2006, 5, 31}) +
@@ -215,7 +167,7 @@ TEST(DriverAge, EmptyLabelsAndValuesSuppressTheirLines) {
     fake::Direct3D9 d3d;
     certifiedAdapter(d3d, 0, 0, 0).identifier.WHQLLevel = 0;
     Services services{L"01.01.2006", {L"", L"1.2.3.4", {2005, 8, 15}}};
-    TempCurrentDirectory dir;
+    test::ScratchFolder dir;
     const CLocalize labels(dir.writeLanguage({L"T_VIDEOADAPTER=Adapter: ", L"T_VDRIVER_VER=", L"T_VDRV_DATE_CUR=",
                                               L"T_VDRV_DATE_REQ=Required: ", L"T_VDRV_DATE_MSG="}));
     EXPECT_EQ(driverLines(d3d, services, labels), L"Required: " + driverDateText({2006, 1, 1}));
@@ -266,16 +218,16 @@ TEST(DriverAge, SecondHeadAsksForItsMastersRow) {
 TEST(CheckD3DCaps, ReadsTheSettingAnewOnEveryCallAndGivesItsReferenceBack) {
     fake::Direct3D9 d3d;
     certifiedAdapter(d3d, 7, 5, 31);
-    TempCurrentDirectory dir;
+    test::ScratchFolder dir;
     const CLocalize labels(dir.writeLanguage(kLabels));
     const auto check = [&] { return checkD3DCaps(win::CComPtr<IDirect3D9>::share(&d3d), 0, D3DDEVTYPE_HAL, labels); };
 
     EXPECT_EQ(check(), L"");
-    dir.write(L"korvex.ini", "[OPTIONS]\r\nLanguage=language.txt\r\nVideoDrvLoDate=1.6.2006\r\n");
+    ASSERT_TRUE(dir.write(L"korvex.ini", "[OPTIONS]\r\nLanguage=language.txt\r\nVideoDrvLoDate=1.6.2006\r\n"));
     const std::wstring report = check();
     EXPECT_EQ(report.substr(0, report.find(L'\n')), L"Adapter: Radeon X1600");
     EXPECT_EQ(report.substr(report.rfind(L'\n') + 1), L"Please update.");
-    dir.write(L"korvex.ini", "[OPTIONS]\r\nVideoDrvLoDate=31.5.2006\r\n");
+    ASSERT_TRUE(dir.write(L"korvex.ini", "[OPTIONS]\r\nVideoDrvLoDate=31.5.2006\r\n"));
     EXPECT_EQ(check(), L"");
     EXPECT_EQ(d3d.refs, 1);
 }
