@@ -17,7 +17,7 @@ double nowMs() {
 }
 }  // namespace
 
-int wmain() {
+int main() {
     constexpr int kEntries = 50000, kLookups = 100000, kRounds = 5;
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
