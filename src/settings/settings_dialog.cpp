@@ -1,0 +1,296 @@
+#include "settings/settings_dialog.h"
+
+#include <commctrl.h>
+
+#include "checks/caps_check.h"
+#include "res/resource.h"
+#include "settings/info_dialog.h"
+#include "settings/settings_pages.h"
+#include "settings/vadv_dialog.h"
+
+namespace {
+
+LONG_PTR selectedData(HWND list) {
+    const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? -1 : static_cast<LONG_PTR>(SendMessageW(list, CB_GETITEMDATA, index, 0));
+}
+
+HICON loadDialogIcon(int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageW(win::g_module.instance(), MAKEINTRESOURCEW(IDI_SKELVANE), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
+                                         LR_DEFAULTCOLOR));
+}
+
+}  // namespace
+
+SettingsServices SettingsServices::system() {
+    return {createDirect3D,
+            [](SoundSettings& sound) {
+                CDirectSoundSpeakers speakers;
+                applySpeakerModeDefault(sound, speakers);
+            },
+            checkD3DCaps};
+}
+
+CSettingsDialog::CSettingsDialog(const CLocalize& localize, bool resetSettings)
+    : CSettingsDialog(localize, resetSettings, SettingsServices::system()) {}
+
+CSettingsDialog::CSettingsDialog(const CLocalize& localize, bool resetSettings, SettingsServices services)
+    : win::CDialog(IDD_SETTINGS),
+      CLocalizeOwner(localize),
+      m_services(std::move(services)),
+      m_resetSettings(resetSettings),
+      m_pageGraphics(std::make_unique<CPageGraphics>(*this)),
+      m_pageSound(std::make_unique<CPageSound>(*this)),
+      m_info(std::make_unique<CInfoDialog>(*this)) {
+    m_d3d = m_services.createDirect3D();
+    applyDesktopModeDefault(m_settings.GraphicsSettings, *m_d3d);
+    m_services.applySpeakerDefault(m_settings.SoundSettings);
+    if (!loadSettings(m_settings, *m_d3d)) m_settings.SettingsInvalid = true;
+    if (!m_services.checkCaps(m_d3d, m_settings.GraphicsSettings.AdapterOrdinal, localize).empty())
+        m_settings.SettingsInvalid = true;
+}
+
+CSettingsDialog::~CSettingsDialog() = default;
+
+INT_PTR CSettingsDialog::run(HWND owner) {
+    win::g_module.addMessageFilter(this);
+    const INT_PTR result = doModal(owner);
+    win::g_module.removeMessageFilter(this);
+    return result;
+}
+
+bool CSettingsDialog::preTranslateMessage(MSG* msg) {
+    // The modal loop serves this dialog; the warnings dialog beside it needs its keys too.
+    const HWND info = m_info->hwnd();
+    return info && (msg->hwnd == info || IsChild(info, msg->hwnd)) && IsDialogMessageW(info, msg);
+}
+
+void CSettingsDialog::initDialog() {
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(loadDialogIcon(SM_CXICON, SM_CYICON)));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(loadDialogIcon(SM_CXSMICON, SM_CYSMICON)));
+    m_info->create();
+    createPages();
+    fillAdapters();
+    item(IDC_RESETSET).send(BM_SETCHECK, m_resetSettings ? BST_CHECKED : BST_UNCHECKED);
+    item(IDC_SHOW_AT_LAUNCH).send(BM_SETCHECK, m_settings.ShowSettingsAtLaunch ? BST_CHECKED : BST_UNCHECKED);
+    localizeTree(hwnd());
+    if (m_info->hwnd()) localizeTree(m_info->hwnd());
+    window().centerWindow(GetWindow(hwnd(), GW_OWNER));
+}
+
+void CSettingsDialog::createPages() {
+    const win::CWindow tabs = item(IDC_TABS);
+    for (const char* key : {"T_SOUND", "T_VIDEO"}) {
+        std::wstring text = localize().translate(key);
+        TCITEMW tab{};
+        tab.mask = TCIF_TEXT;
+        tab.pszText = text.data();
+        tabs.send(TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&tab));
+    }
+    RECT page{};
+    GetClientRect(tabs, &page);
+    tabs.send(TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+    for (win::CDialog* p : {static_cast<win::CDialog*>(m_pageGraphics.get()), static_cast<win::CDialog*>(m_pageSound.get())}) {
+        p->create(tabs);
+        SetWindowPos(p->hwnd(), nullptr, page.left, page.top, page.right - page.left, page.bottom - page.top,
+                     SWP_NOZORDER);
+    }
+    tabs.send(TCM_SETCURSEL, 0);
+    showPage(0);
+}
+
+void CSettingsDialog::showPage(int index) {
+    ShowWindow(m_pageGraphics->hwnd(), index == 0 ? SW_SHOW : SW_HIDE);
+    ShowWindow(m_pageSound->hwnd(), index == 1 ? SW_SHOW : SW_HIDE);
+}
+
+void CSettingsDialog::enableGraphics(std::initializer_list<int> lists, bool on) {
+    for (int id : lists) m_pageGraphics->item(id).enable(on);
+    item(IDC_START).enable(on);
+    item(IDOK).enable(on);
+}
+
+bool CSettingsDialog::fillList(int id, const ChoiceList& list, const wchar_t* placeholder) {
+    const win::CWindow combo = m_pageGraphics->item(id);
+    combo.send(CB_RESETCONTENT);
+    if (list.entries.empty()) {
+        const LRESULT at = combo.send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(placeholder));
+        combo.send(CB_SETITEMDATA, at, static_cast<LPARAM>(-1));
+        return false;
+    }
+    for (const ListEntry& entry : list.entries) {
+        const LRESULT at = combo.send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
+        combo.send(CB_SETITEMDATA, at, entry.data);
+    }
+    combo.send(CB_SETCURSEL, list.chosen);
+    return true;
+}
+
+void CSettingsDialog::fillAdapters() {
+    GraphicsSettings& g = m_settings.GraphicsSettings;
+    const ChoiceList list = listAdapters(*m_d3d, g);
+    const std::wstring none = localize().translate("T_NO_VADAPTER_FOUND");
+    const bool filled = fillList(IDC_ADAPTER, list, none.c_str());
+    enableGraphics({IDC_ADAPTER, IDC_COLOUR_DEPTH, IDC_RESOLUTION, IDC_ANTIALIASING, IDC_AA_QUALITY}, filled);
+    if (!filled) {
+        m_pageGraphics->item(IDC_ADAPTER).send(CB_SETCURSEL, static_cast<WPARAM>(-1));
+        g.AdapterOrdinal = 0;
+        return;
+    }
+    g.AdapterOrdinal = static_cast<UINT>(list.entries[list.chosen].data);
+    fillColourDepths();
+}
+
+void CSettingsDialog::fillColourDepths() {
+    GraphicsSettings& g = m_settings.GraphicsSettings;
+    m_pageGraphics->item(IDC_COLOUR_DEPTH).send(CB_RESETCONTENT);
+    const std::wstring warnings = m_services.checkCaps(m_d3d, g.AdapterOrdinal, localize());
+    ChoiceList list;
+    if (warnings.empty() || m_info->ignoreWarnings()) list = listColourDepths(*m_d3d, g.AdapterOrdinal, g);
+    const bool filled = fillList(IDC_COLOUR_DEPTH, list, L"<none>");
+    enableGraphics({IDC_COLOUR_DEPTH, IDC_RESOLUTION, IDC_ANTIALIASING, IDC_AA_QUALITY}, filled);
+    if (filled) fillResolutions();
+    if (!warnings.empty() && m_info->hwnd()) {
+        m_info->showReport(warnings);
+        m_info->bringToFront();
+    }
+}
+
+void CSettingsDialog::fillResolutions() {
+    GraphicsSettings& g = m_settings.GraphicsSettings;
+    const ChoiceList list =
+        listResolutions(*m_d3d, g.AdapterOrdinal, static_cast<D3DFORMAT>(g.AdapterFormat), g);
+    const bool filled = fillList(IDC_RESOLUTION, list, L"<none>");
+    enableGraphics({IDC_RESOLUTION, IDC_ANTIALIASING, IDC_AA_QUALITY}, filled);
+    if (filled) fillMultisampleTypes();
+}
+
+void CSettingsDialog::fillMultisampleTypes() {
+    GraphicsSettings& g = m_settings.GraphicsSettings;
+    const std::vector<D3DFORMAT> depths = listDepthStencilFormats(
+        *m_d3d, g.AdapterOrdinal, static_cast<D3DFORMAT>(g.AdapterFormat), static_cast<D3DFORMAT>(g.SurfaceFormat));
+    const ChoiceList list =
+        listMultisampleTypes(*m_d3d, g.AdapterOrdinal, static_cast<D3DFORMAT>(g.SurfaceFormat), depths, g, localize());
+    const bool filled = fillList(IDC_ANTIALIASING, list, L"<none>");
+    enableGraphics({IDC_ANTIALIASING, IDC_AA_QUALITY}, filled);
+    if (filled) fillQualityLevels();
+}
+
+void CSettingsDialog::fillQualityLevels() {
+    GraphicsSettings& g = m_settings.GraphicsSettings;
+    const D3DFORMAT surface = static_cast<D3DFORMAT>(g.SurfaceFormat);
+    const std::vector<D3DFORMAT> depths =
+        listDepthStencilFormats(*m_d3d, g.AdapterOrdinal, static_cast<D3DFORMAT>(g.AdapterFormat), surface);
+    const DWORD count = countQualityLevels(*m_d3d, g.AdapterOrdinal, surface, depths,
+                                           static_cast<D3DMULTISAMPLE_TYPE>(g.MultiSampleType));
+    const ChoiceList list = listQualityLevels(count, g);
+    fillList(IDC_AA_QUALITY, list, L"0");
+    m_pageGraphics->item(IDC_AA_QUALITY).enable(list.entries.size() > 1);
+}
+
+void CSettingsDialog::onGraphicsSelection(int id, HWND list) {
+    const LONG_PTR data = selectedData(list);
+    if (data < 0) return;  // the "<none>" placeholder
+    GraphicsSettings& g = m_settings.GraphicsSettings;
+    switch (id) {
+    case IDC_ADAPTER:
+        g.AdapterOrdinal = static_cast<UINT>(data);
+        fillColourDepths();
+        break;
+    case IDC_COLOUR_DEPTH:
+        if (static_cast<size_t>(data) >= std::size(kDisplayFormats)) return;
+        g.AdapterFormat = kDisplayFormats[data].format;
+        fillResolutions();
+        break;
+    case IDC_RESOLUTION:
+        readMode(*m_d3d, g.AdapterOrdinal, static_cast<D3DFORMAT>(g.AdapterFormat), static_cast<UINT>(data), g);
+        fillMultisampleTypes();
+        break;
+    case IDC_ANTIALIASING:
+        if (static_cast<size_t>(data) >= std::size(kMultisampleTypes)) return;
+        g.MultiSampleType = kMultisampleTypes[data].type;
+        fillQualityLevels();
+        break;
+    case IDC_AA_QUALITY:
+        g.MultiSampleQuality = static_cast<DWORD>(data);
+        break;
+    }
+}
+
+void CSettingsDialog::saveAndEnd(INT_PTR endCode) {
+    if (saveSettings(m_settings, *m_d3d)) {
+        endDialog(endCode);
+        return;
+    }
+    MessageBoxW(hwnd(), localize().translate("T_SET_APPLY_ERR_MSG").c_str(),
+                localize().translate("T_SET_APPLY_ERR_HDR").c_str(), MB_ICONERROR);
+}
+
+void CSettingsDialog::onCommand(int id, int code, HWND control) {
+    const bool checked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    GraphicsSettings& g = m_settings.GraphicsSettings;
+    switch (id) {
+    case IDC_START:
+    case IDOK:
+        saveAndEnd(id);
+        return;
+    case IDCANCEL:
+        endDialog(kSettingsCancel);
+        return;
+    }
+    if (code == BN_CLICKED) {
+        switch (id) {
+        case IDC_RESETSET: m_resetSettings = checked; break;
+        case IDC_SHOW_AT_LAUNCH: m_settings.ShowSettingsAtLaunch = checked; break;
+        case IDC_VSYNC: g.VSync = checked; break;
+        case IDC_TRIPLEBUF: g.TripleBuffer = checked; break;
+        case IDC_GLOW: g.GlowEnable = checked; break;
+        case IDC_VADV: {
+            CVAdvSetDialog advanced(*this);
+            advanced.doModal(m_pageGraphics->hwnd());
+            break;
+        }
+        }
+    } else if (code == CBN_SELCHANGE) {
+        switch (id) {
+        case IDC_ADAPTER:
+        case IDC_COLOUR_DEPTH:
+        case IDC_RESOLUTION:
+        case IDC_ANTIALIASING:
+        case IDC_AA_QUALITY:
+            onGraphicsSelection(id, control);
+            break;
+        }
+    }
+}
+
+INT_PTR CSettingsDialog::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        initDialog();
+        return TRUE;
+    case WM_ACTIVATEAPP:
+        if (wParam && m_info->isVisible()) m_info->bringToFront();
+        return 0;
+    case WM_CLOSE:
+        endDialog(kSettingsCancel);
+        return 0;
+    case WM_DESTROY:
+        m_info->destroy();
+        return 0;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom == IDC_TABS && header->code == TCN_SELCHANGE) {
+            showPage(static_cast<int>(item(IDC_TABS).send(TCM_GETCURSEL)));
+            return 0;
+        }
+        break;
+    }
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    }
+    handled = false;
+    return 0;
+}

@@ -1,0 +1,102 @@
+#include "dialog_driver.h"
+
+#include <sstream>
+
+namespace e2e {
+
+namespace {
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+BOOL CALLBACK findChild(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<ChildSearch*>(p);
+    if (GetDlgCtrlID(w) == s->id) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND topDialogWith(DWORD pid, int controlId) {
+    for (HWND w : topWindows(pid))
+        if (className(w) == "#32770" && GetDlgItem(w, controlId)) return w;
+    return nullptr;
+}
+}  // namespace
+
+HWND waitForSettingsDialog(DWORD pid, Ms timeout) {
+    HWND found = nullptr;
+    waitFor([&] { return (found = topDialogWith(pid, 1002)) != nullptr && IsWindowVisible(found); }, timeout);
+    return found && IsWindowVisible(found) ? found : nullptr;
+}
+
+HWND findWarningsDialog(DWORD pid) { return topDialogWith(pid, 1016); }
+
+HWND control(HWND settings, int controlId) {
+    ChildSearch s{controlId, nullptr};
+    EnumChildWindows(settings, findChild, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND pageWith(HWND settings, int controlId) {
+    HWND c = control(settings, controlId);
+    return c ? GetParent(c) : nullptr;
+}
+
+ComboState readCombo(HWND combo) {
+    ComboState state;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::wstring text(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(wcslen(text.c_str()));
+        state.texts.push_back(text);
+        state.data.push_back(static_cast<LONG_PTR>(SendMessageW(combo, CB_GETITEMDATA, i, 0)));
+    }
+    state.selected = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
+    state.enabled = IsWindowEnabled(combo) != FALSE;
+    return state;
+}
+
+void selectComboIndex(HWND combo, int index) {
+    SendMessageW(combo, CB_SETCURSEL, index, 0);
+    SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+}
+
+bool selectComboText(HWND combo, const std::wstring& text) {
+    const ComboState state = readCombo(combo);
+    for (size_t i = 0; i < state.texts.size(); ++i)
+        if (state.texts[i] == text) {
+            selectComboIndex(combo, static_cast<int>(i));
+            return true;
+        }
+    return false;
+}
+
+bool isChecked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+std::wstring settingsKey(const std::wstring& subkey) {
+    return L"HKCU\\Software\\Tolmira\\Skelvane" + (subkey.empty() ? L"" : L"\\" + subkey);
+}
+
+std::string regValue(const std::wstring& key, const std::wstring& name) {
+    const std::string out = runReg(L"query \"" + key + L"\" /v " + name);
+    std::istringstream lines(out);
+    std::string line;
+    const std::string wanted = narrow(name);
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string first, type, value;
+        if (!(words >> first) || first != wanted || !(words >> type)) continue;
+        std::getline(words, value);
+        const size_t start = value.find_first_not_of(" \t");
+        value = start == std::string::npos ? "" : value.substr(start);
+        while (!value.empty() && (value.back() == '\r' || value.back() == ' ')) value.pop_back();
+        return type + " " + value;
+    }
+    return "";
+}
+
+}  // namespace e2e
