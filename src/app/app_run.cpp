@@ -7,10 +7,12 @@
 #include <string>
 
 #include "app/game.h"
+#include "app/instance_guard.h"
 #include "app/os_version.h"
 #include "app/startup.h"
 #include "checks/dx_version_gate.h"
 #include "config/language_table.h"
+#include "config/options_file.h"
 #include "win/timer_resolution.h"
 
 namespace {
@@ -48,11 +50,9 @@ int runGame(const wchar_t* commandLine, HINSTANCE instance, const CLocalize& loc
 }  // namespace
 
 int appRun(const wchar_t* commandLine, HINSTANCE instance) {
-    const std::wstring languagePath = L"language.txt";
-
     std::unique_ptr<CLocalize> localize;
     try {
-        localize = std::make_unique<CLocalize>(languagePath);
+        localize = std::make_unique<CLocalize>(readOption(L"korvex.ini", L"OPTIONS", L"Language", L"language.txt"));
     } catch (const std::exception& e) {
         return reportTableFailure(e);
     }
@@ -69,6 +69,15 @@ int appRun(const wchar_t* commandLine, HINSTANCE instance) {
 
         if (!checkDXVersion()) return exitCode;
         bool resetSettings = false;
+        // The launch decision comes here: it may stop the launch or set resetSettings.
+
+        // Taken only once the game is to start, so that a second copy can still show its settings.
+        // Declared before the timer resolution so that it is given back after it, on every path.
+        CInstanceGuard guard;
+        if (!guard.acquire(kGameWindowClass, kGameWindowName)) {
+            guard.release();
+            return exitCode;
+        }
 
         const CTimerResolution timerResolution(1);
         exitCode = runGame(commandLine, instance, *localize, resetSettings);
