@@ -8,9 +8,9 @@
 
 #include "app/game.h"
 #include "app/instance_guard.h"
+#include "app/launch_decision.h"
 #include "app/os_version.h"
 #include "app/startup.h"
-#include "checks/dx_version_gate.h"
 #include "config/language_table.h"
 #include "config/options_file.h"
 #include "win/timer_resolution.h"
@@ -67,9 +67,8 @@ int appRun(const wchar_t* commandLine, HINSTANCE instance) {
             return exitCode;
         }
 
-        if (!checkDXVersion()) return exitCode;
         bool resetSettings = false;
-        // The launch decision comes here: it may stop the launch or set resetSettings.
+        if (prepare2Run(commandLine, *localize, resetSettings) != 0) return exitCode;
 
         // Taken only once the game is to start, so that a second copy can still show its settings.
         // Declared before the timer resolution so that it is given back after it, on every path.

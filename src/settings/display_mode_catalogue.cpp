@@ -1,5 +1,6 @@
 #include "settings/display_mode_catalogue.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -2,6 +2,8 @@
 // report and lets the player go on despite the warnings.
 #pragma once
 
+#include <richedit.h>
+
 #include <string>
 
 #include "settings/settings_dialog.h"

@@ -24,12 +24,14 @@ HICON loadDialogIcon(int widthMetric, int heightMetric) {
 }  // namespace
 
 SettingsServices SettingsServices::system() {
-    return {createDirect3D,
+    return {::createDirect3D,
             [](SoundSettings& sound) {
                 CDirectSoundSpeakers speakers;
                 applySpeakerModeDefault(sound, speakers);
             },
-            checkD3DCaps};
+            [](win::CComPtr<IDirect3D9> d3d, UINT adapter, const CLocalize& localize) {
+                return checkD3DCaps(std::move(d3d), adapter, D3DDEVTYPE_HAL, localize);
+            }};
 }
 
 CSettingsDialog::CSettingsDialog(const CLocalize& localize, bool resetSettings)

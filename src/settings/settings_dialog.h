@@ -8,6 +8,7 @@
 #include <d3d9.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "config/language_table.h"

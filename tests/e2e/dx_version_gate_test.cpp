@@ -7,7 +7,7 @@
 using namespace e2e;
 
 TEST(DXVersionGateEndToEnd, LaunchGoesOnToTheGameWindow) {
-    deleteSettings();
+    storeValidSettings();
     GameFolder folder;
     Process launcher(folder.file(L"Skelvane.exe"), L"", folder.path(), engineEnv(folder));
 

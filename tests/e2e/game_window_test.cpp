@@ -9,10 +9,6 @@ namespace {
 
 class GameWindow : public ::testing::Test {
 protected:
-    void SetUp() override {
-        deleteSettings();
-    }
-    void TearDown() override { deleteSettings(); }
 
     // Starts the launcher with the test engine and waits for its game window.
     HWND start(const GameFolder& folder, Process*& out, const std::wstring& arguments = L"", const std::string& script = "") {

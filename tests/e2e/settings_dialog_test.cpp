@@ -24,7 +24,7 @@ protected:
     }
     void TearDown() override {
         process.reset();
-        deleteSettings();
+        e2e::storeValidSettings();
     }
     Process& start(const std::wstring& arguments = L"") {
         process = std::make_unique<Process>(folder.file(L"Skelvane.exe"), arguments, folder.path(), engineEnv(folder));
@@ -39,7 +39,7 @@ protected:
         return code;
     }
     // A first start that saves with Start; leaves the game running.
-    void storeValidSettings() {
+    void saveThroughDialog() {
         start();
         HWND dialog = waitForSettingsDialog(process->pid());
         ASSERT_TRUE(dialog);
@@ -110,7 +110,7 @@ TEST_F(SettingsDialog, CancelEscapeAndTheCloseBoxSaveNothing) {
 }
 
 TEST_F(SettingsDialog, ShowSwitchOpensItWhenNothingElseAsks) {
-    storeValidSettings();
+    saveThroughDialog();
     for (const wchar_t* arguments : {L"-s", L"-S", L"/s"}) {
         start(arguments);
         HWND dialog = waitForSettingsDialog(process->pid());
@@ -151,7 +151,7 @@ TEST_F(SettingsDialog, ResetSwitchTicksTheBoxAndReachesTheEngineUnlessUnticked) 
 }
 
 TEST_F(SettingsDialog, ShowAtLaunchIsOnlyStoredByStartOrOk) {
-    storeValidSettings();
+    saveThroughDialog();
     start(L"-s");
     HWND dialog = waitForSettingsDialog(process->pid());
     ASSERT_TRUE(dialog);

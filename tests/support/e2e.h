@@ -80,6 +80,9 @@ std::string className(HWND window);
 // `reg` run inside Wine; returns its output.
 std::string runReg(const std::wstring& arguments);
 void deleteSettings();
+// Stores settings that match this machine's adapter, so the launcher starts without its dialog.
+// Every end-to-end test starts with them in place.
+void storeValidSettings();
 
 std::string narrow(const std::wstring& text);
 

@@ -90,8 +90,8 @@ TEST_F(Catalogue, ColourDepthsListOneRowPerDepthThirtyTwoFirst) {
 }
 
 TEST_F(Catalogue, AdaptersAreChosenByOrdinalAndAStoredOneBeyondThemFallsBack) {
-    d3d.add().setName("First card", GUID{1});
-    d3d.add().setName("Second card", GUID{2});
+    d3d.add().setName("First card", GUID{1, 0, 0, {}});
+    d3d.add().setName("Second card", GUID{2, 0, 0, {}});
     g.AdapterOrdinal = 1;
     ChoiceList list = listAdapters(d3d, g);
     EXPECT_EQ(texts(list), (std::vector<std::wstring>{L"First card", L"Second card"}));
