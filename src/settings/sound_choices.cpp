@@ -1,0 +1,124 @@
+#include "settings/sound_choices.h"
+
+#include <windows.h>
+
+#include <iterator>
+
+#include "fmod.h"
+
+namespace {
+
+struct Row {
+    const wchar_t* label;
+    int value;
+};
+const Row kOutputs[] = {
+    {L"Autodetect", FSOUND_OUTPUT_AUTODETECT},
+    {L"NoSound", FSOUND_OUTPUT_NOSOUND},
+    {L"Windows Multimedia Waveout", FSOUND_OUTPUT_WINMM},
+    {L"Direct Sound", FSOUND_OUTPUT_DSOUND},
+    {L"A3D", FSOUND_OUTPUT_A3D},
+    {L"ASIO", FSOUND_OUTPUT_ASIO},
+};
+
+// In the order of the speaker-mode values 0 to 5.
+const char* const kSpeakerModeKeys[] = {
+    "T_SPEAKERMODE_DOLBYDIGITAL", "T_SPEAKERMODE_HEADPHONES", "T_SPEAKERMODE_MONO",
+    "T_SPEAKERMODE_QUAD",         "T_SPEAKERMODE_STEREO",     "T_SPEAKERMODE_SURROUND",
+};
+
+const Row kSampleRates[] = {
+    {L"48000 Hz", 48000},
+    {L"44100 Hz", 44100},
+    {L"22050 Hz", 22050},
+    {L"11025 Hz", 11025},
+};
+
+// The entry whose value is wanted, else the first; nothing on an empty list.
+SoundChoices choose(std::vector<SoundChoice> entries, int wanted) {
+    SoundChoices list;
+    list.entries = std::move(entries);
+    if (list.entries.empty()) return list;
+    list.selected = 0;
+    for (size_t i = 0; i < list.entries.size(); ++i) {
+        if (list.entries[i].value == wanted) {
+            list.selected = static_cast<int>(i);
+            break;
+        }
+    }
+    list.value = list.entries[static_cast<size_t>(list.selected)].value;
+    return list;
+}
+
+bool hasDrivers(ISoundLibrary& library, int outputType) {
+    return library.setOutput(outputType) && library.getNumDrivers() > 0;
+}
+
+std::wstring widen(const char* text) {
+    if (!text) return std::wstring();
+    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (n <= 1) return std::wstring();
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
+    wide.resize(static_cast<size_t>(n - 1));
+    return wide;
+}
+
+}  // namespace
+
+bool soundLibraryVersionAccepted(ISoundLibrary& library) {
+    // Written so that a library answering NaN is refused too.
+    return library.getVersion() >= kLowestSoundLibraryVersion;
+}
+
+SoundChoices soundOutputChoices(ISoundLibrary& library, int soundOutput) {
+    bool usable[std::size(kOutputs)] = {};
+    for (size_t i = 0; i < std::size(kOutputs); ++i) usable[i] = hasDrivers(library, kOutputs[i].value);
+    library.setOutput(FSOUND_OUTPUT_NOSOUND);
+
+    // Asked again: a device can vanish between the two questions.
+    std::vector<SoundChoice> entries;
+    for (size_t i = 0; i < std::size(kOutputs); ++i) {
+        if (usable[i] && hasDrivers(library, kOutputs[i].value))
+            entries.push_back({kOutputs[i].label, kOutputs[i].value});
+    }
+    library.setOutput(FSOUND_OUTPUT_NOSOUND);
+    return choose(std::move(entries), soundOutput);
+}
+
+SoundChoices soundDriverChoices(ISoundLibrary& library, int soundOutput, int soundDriver) {
+    // With no usable output this is output -1: whatever the library still offers for it is listed.
+    library.setOutput(soundOutput);
+    const int count = library.getNumDrivers();
+    std::vector<SoundChoice> entries;
+    for (int i = 0; i < count; ++i) {
+        unsigned int caps = 0;
+        const bool capsRead = library.getDriverCaps(i, &caps);
+        // The name is taken over at once: it lives only as long as the library's list.
+        entries.push_back({soundDriverText(library.getDriverName(i), capsRead, caps), i});
+    }
+    return choose(std::move(entries), soundDriver);
+}
+
+std::wstring soundDriverText(const char* name, bool capsRead, unsigned int caps) {
+    const wchar_t* mixing = L"";
+    const wchar_t* eax = L"";
+    if (capsRead) {
+        mixing = caps & FSOUND_CAPS_HARDWARE ? L"HW" : L"SW";
+        if (caps & (FSOUND_CAPS_EAX2 | FSOUND_CAPS_EAX3)) eax = L"EAX";
+    }
+    return widen(name) + L" " + mixing + L" " + eax;
+}
+
+SoundChoices speakerModeChoices(const CLocalize& localize, int speakerMode) {
+    std::vector<SoundChoice> entries;
+    for (size_t i = 0; i < std::size(kSpeakerModeKeys); ++i)
+        entries.push_back({localize.translate(kSpeakerModeKeys[i]), static_cast<int>(i)});
+    return choose(std::move(entries), speakerMode);
+}
+
+SoundChoices sampleRateChoices(int sampleRate) {
+    std::vector<SoundChoice> entries;
+    for (const Row& row : kSampleRates) entries.push_back({row.label, row.value});
+    return choose(std::move(entries), sampleRate);
+}
