@@ -30,13 +30,6 @@ const D3DFORMAT kDepthStencilCandidates[4] = {D3DFMT_D24S8, D3DFMT_D24FS8, D3DFM
 
 namespace {
 
-// The entry whose data matches, else the first; -1 for an empty list.
-int chooseByData(const std::vector<ListEntry>& entries, LONG_PTR wanted) {
-    for (size_t i = 0; i < entries.size(); ++i)
-        if (entries[i].data == wanted) return static_cast<int>(i);
-    return entries.empty() ? -1 : 0;
-}
-
 double squaredDistance(const GraphicsSettings& target, const D3DDISPLAYMODE& mode) {
     const double dw = static_cast<double>(target.Width) - mode.Width;
     const double dh = static_cast<double>(target.Height) - mode.Height;
@@ -83,7 +76,7 @@ ChoiceList listAdapters(IDirect3D9& d3d, const GraphicsSettings& settings) {
         d3d.GetAdapterIdentifier(adapter, 0, &identifier);
         list.entries.push_back({adapterName(identifier), static_cast<LONG_PTR>(adapter)});
     }
-    list.chosen = chooseByData(list.entries, settings.AdapterOrdinal);
+    list.choose(settings.AdapterOrdinal);
     return list;
 }
 
@@ -213,7 +206,7 @@ ChoiceList listQualityLevels(DWORD count, GraphicsSettings& settings) {
     ChoiceList list;
     const DWORD choices = count > 0 ? count : 1;
     for (DWORD q = 0; q < choices; ++q) list.entries.push_back({std::to_wstring(q), static_cast<LONG_PTR>(q)});
-    list.chosen = chooseByData(list.entries, settings.MultiSampleQuality);
-    settings.MultiSampleQuality = static_cast<DWORD>(list.entries[list.chosen].data);
+    list.choose(settings.MultiSampleQuality);
+    settings.MultiSampleQuality = static_cast<DWORD>(list.chosenData());
     return list;
 }

@@ -10,20 +10,10 @@
 #include <vector>
 
 #include "config/launch_settings.h"
+#include "settings/choice_list.h"
 #include "win/handles.h"
 
 class CLocalize;
-
-// One entry of a drop-down list: its text and the number kept with it (CB_SETITEMDATA).
-struct ListEntry {
-    std::wstring text;
-    LONG_PTR data;
-};
-
-struct ChoiceList {
-    std::vector<ListEntry> entries;
-    int chosen = -1;  // index into entries; -1 when the list is empty
-};
 
 struct DisplayFormatEntry {
     UINT bits;

@@ -5,6 +5,7 @@
 #include "checks/caps_check.h"
 #include "res/resource.h"
 #include "settings/info_dialog.h"
+#include "settings/sound_choices.h"
 #include "settings/settings_pages.h"
 #include "settings/vadv_dialog.h"
 
@@ -13,6 +14,16 @@ namespace {
 LONG_PTR selectedData(HWND list) {
     const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
     return index == CB_ERR ? -1 : static_cast<LONG_PTR>(SendMessageW(list, CB_GETITEMDATA, index, 0));
+}
+
+// Puts the entries into the combo box and selects the chosen one (none when the list is empty).
+void copyToCombo(HWND combo, const ChoiceList& list) {
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    for (const ListEntry& entry : list.entries) {
+        const LRESULT at = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
+        SendMessageW(combo, CB_SETITEMDATA, at, entry.data);
+    }
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(list.chosen), 0);
 }
 
 HICON loadDialogIcon(int widthMetric, int heightMetric) {
@@ -31,7 +42,8 @@ SettingsServices SettingsServices::system() {
             },
             [](win::CComPtr<IDirect3D9> d3d, UINT adapter, const CLocalize& localize) {
                 return checkD3DCaps(std::move(d3d), adapter, D3DDEVTYPE_HAL, localize);
-            }};
+            },
+            std::make_shared<SoundLibrary>()};
 }
 
 CSettingsDialog::CSettingsDialog(const CLocalize& localize, bool resetSettings)
@@ -74,6 +86,7 @@ void CSettingsDialog::initDialog() {
     m_info->create();
     createPages();
     fillAdapters();
+    fillSound();
     item(IDC_RESETSET).send(BM_SETCHECK, m_resetSettings ? BST_CHECKED : BST_UNCHECKED);
     item(IDC_SHOW_AT_LAUNCH).send(BM_SETCHECK, m_settings.ShowSettingsAtLaunch ? BST_CHECKED : BST_UNCHECKED);
     localizeTree(hwnd());
@@ -114,19 +127,13 @@ void CSettingsDialog::enableGraphics(std::initializer_list<int> lists, bool on) 
 }
 
 bool CSettingsDialog::fillList(int id, const ChoiceList& list, const wchar_t* placeholder) {
-    const win::CWindow combo = m_pageGraphics->item(id);
-    combo.send(CB_RESETCONTENT);
-    if (list.entries.empty()) {
-        const LRESULT at = combo.send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(placeholder));
-        combo.send(CB_SETITEMDATA, at, static_cast<LPARAM>(-1));
-        return false;
+    if (!list.entries.empty()) {
+        copyToCombo(m_pageGraphics->item(id), list);
+        return true;
     }
-    for (const ListEntry& entry : list.entries) {
-        const LRESULT at = combo.send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
-        combo.send(CB_SETITEMDATA, at, entry.data);
-    }
-    combo.send(CB_SETCURSEL, list.chosen);
-    return true;
+    ChoiceList none{{{placeholder, -1}}};
+    copyToCombo(m_pageGraphics->item(id), none);  // shown, but not selected
+    return false;
 }
 
 void CSettingsDialog::fillAdapters() {
@@ -189,6 +196,49 @@ void CSettingsDialog::fillQualityLevels() {
     const ChoiceList list = listQualityLevels(count, g);
     fillList(IDC_AA_QUALITY, list, L"0");
     m_pageGraphics->item(IDC_AA_QUALITY).enable(list.entries.size() > 1);
+}
+
+void CSettingsDialog::fillSound() {
+    SoundSettings& s = m_settings.SoundSettings;
+    ISoundLibrary& library = *m_services.sound;
+    if (!soundLibraryVersionAccepted(library)) {
+        MessageBoxW(hwnd(), kWrongSoundLibraryText, kWrongSoundLibraryCaption, MB_ICONERROR);
+        endDialog(kSettingsCancel);
+    } else {
+        const ChoiceList outputs = soundOutputChoices(library, s.SoundOutput);
+        copyToCombo(m_pageSound->item(IDC_SND_OUTPUT), outputs);
+        s.SoundOutput = static_cast<int>(outputs.chosenData());
+        fillSoundDrivers();
+    }
+    const ChoiceList speakers = speakerModeChoices(localize(), s.SoundSpeakerMode);
+    copyToCombo(m_pageSound->item(IDC_SND_SPEAKERS), speakers);
+    s.SoundSpeakerMode = static_cast<int>(speakers.chosenData());
+    const ChoiceList rates = sampleRateChoices(s.SoundSampleRate);
+    copyToCombo(m_pageSound->item(IDC_SND_FREQ), rates);
+    s.SoundSampleRate = static_cast<int>(rates.chosenData());
+}
+
+void CSettingsDialog::fillSoundDrivers() {
+    SoundSettings& s = m_settings.SoundSettings;
+    const ChoiceList drivers = soundDriverChoices(*m_services.sound, s.SoundOutput, s.SoundDriver);
+    copyToCombo(m_pageSound->item(IDC_SND_DRIVER), drivers);
+    s.SoundDriver = static_cast<int>(drivers.chosenData());
+}
+
+void CSettingsDialog::onSoundSelection(int id, HWND list) {
+    const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return;
+    const int data = static_cast<int>(SendMessageW(list, CB_GETITEMDATA, index, 0));
+    SoundSettings& s = m_settings.SoundSettings;
+    switch (id) {
+    case IDC_SND_OUTPUT:
+        s.SoundOutput = data;
+        fillSoundDrivers();
+        break;
+    case IDC_SND_DRIVER: s.SoundDriver = data; break;
+    case IDC_SND_SPEAKERS: s.SoundSpeakerMode = data; break;
+    case IDC_SND_FREQ: s.SoundSampleRate = data; break;
+    }
 }
 
 void CSettingsDialog::onGraphicsSelection(int id, HWND list) {
@@ -263,6 +313,12 @@ void CSettingsDialog::onCommand(int id, int code, HWND control) {
         case IDC_AA_QUALITY:
             onGraphicsSelection(id, control);
             break;
+        case IDC_SND_OUTPUT:
+        case IDC_SND_DRIVER:
+        case IDC_SND_SPEAKERS:
+        case IDC_SND_FREQ:
+            onSoundSelection(id, control);
+            break;
         }
     }
 }
@@ -279,6 +335,7 @@ INT_PTR CSettingsDialog::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam, b
         endDialog(kSettingsCancel);
         return 0;
     case WM_DESTROY:
+        m_services.sound->setOutput(0);  // the game starts from no sound, whatever was looked at here
         m_info->destroy();
         return 0;
     case WM_NOTIFY: {

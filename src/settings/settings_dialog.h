@@ -14,6 +14,7 @@
 #include "config/language_table.h"
 #include "config/launch_settings.h"
 #include "settings/display_mode_catalogue.h"
+#include "settings/sound_library.h"
 #include "win/dialog.h"
 #include "win/handles.h"
 #include "win/module.h"
@@ -28,6 +29,7 @@ struct SettingsServices {
     std::function<win::CComPtr<IDirect3D9>()> createDirect3D;
     std::function<void(SoundSettings&)> applySpeakerDefault;
     std::function<std::wstring(win::CComPtr<IDirect3D9>, UINT adapter, const CLocalize&)> checkCaps;
+    std::shared_ptr<ISoundLibrary> sound;
 
     static SettingsServices system();
 };
@@ -61,6 +63,9 @@ public:
     void fillResolutions();
     void fillMultisampleTypes();
     void fillQualityLevels();
+    // The sound page: outputs, then the drivers of the chosen output; speaker modes, sample rates.
+    void fillSound();
+    void fillSoundDrivers();
 
 protected:
     INT_PTR handleMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
@@ -72,6 +77,7 @@ private:
     void onCommand(int id, int code, HWND control);
     void saveAndEnd(INT_PTR endCode);
     void onGraphicsSelection(int id, HWND list);
+    void onSoundSelection(int id, HWND list);
     void enableGraphics(std::initializer_list<int> lists, bool on);
     // Fills a list of the graphics page; false when it stays empty and shows "<none>".
     bool fillList(int id, const ChoiceList& list, const wchar_t* placeholder);

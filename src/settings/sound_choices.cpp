@@ -34,19 +34,9 @@ const Row kSampleRates[] = {
     {L"11025 Hz", 11025},
 };
 
-// The entry whose value is wanted, else the first; nothing on an empty list.
-SoundChoices choose(std::vector<SoundChoice> entries, int wanted) {
-    SoundChoices list;
-    list.entries = std::move(entries);
-    if (list.entries.empty()) return list;
-    list.selected = 0;
-    for (size_t i = 0; i < list.entries.size(); ++i) {
-        if (list.entries[i].value == wanted) {
-            list.selected = static_cast<int>(i);
-            break;
-        }
-    }
-    list.value = list.entries[static_cast<size_t>(list.selected)].value;
+ChoiceList choose(std::vector<ListEntry> entries, int wanted) {
+    ChoiceList list{std::move(entries)};
+    list.choose(wanted);
     return list;
 }
 
@@ -71,13 +61,13 @@ bool soundLibraryVersionAccepted(ISoundLibrary& library) {
     return library.getVersion() >= kLowestSoundLibraryVersion;
 }
 
-SoundChoices soundOutputChoices(ISoundLibrary& library, int soundOutput) {
+ChoiceList soundOutputChoices(ISoundLibrary& library, int soundOutput) {
     bool usable[std::size(kOutputs)] = {};
     for (size_t i = 0; i < std::size(kOutputs); ++i) usable[i] = hasDrivers(library, kOutputs[i].value);
     library.setOutput(FSOUND_OUTPUT_NOSOUND);
 
     // Asked again: a device can vanish between the two questions.
-    std::vector<SoundChoice> entries;
+    std::vector<ListEntry> entries;
     for (size_t i = 0; i < std::size(kOutputs); ++i) {
         if (usable[i] && hasDrivers(library, kOutputs[i].value))
             entries.push_back({kOutputs[i].label, kOutputs[i].value});
@@ -86,11 +76,11 @@ SoundChoices soundOutputChoices(ISoundLibrary& library, int soundOutput) {
     return choose(std::move(entries), soundOutput);
 }
 
-SoundChoices soundDriverChoices(ISoundLibrary& library, int soundOutput, int soundDriver) {
+ChoiceList soundDriverChoices(ISoundLibrary& library, int soundOutput, int soundDriver) {
     // With no usable output this is output -1: whatever the library still offers for it is listed.
     library.setOutput(soundOutput);
     const int count = library.getNumDrivers();
-    std::vector<SoundChoice> entries;
+    std::vector<ListEntry> entries;
     for (int i = 0; i < count; ++i) {
         unsigned int caps = 0;
         const bool capsRead = library.getDriverCaps(i, &caps);
@@ -110,15 +100,15 @@ std::wstring soundDriverText(const char* name, bool capsRead, unsigned int caps)
     return widen(name) + L" " + mixing + L" " + eax;
 }
 
-SoundChoices speakerModeChoices(const CLocalize& localize, int speakerMode) {
-    std::vector<SoundChoice> entries;
+ChoiceList speakerModeChoices(const CLocalize& localize, int speakerMode) {
+    std::vector<ListEntry> entries;
     for (size_t i = 0; i < std::size(kSpeakerModeKeys); ++i)
         entries.push_back({localize.translate(kSpeakerModeKeys[i]), static_cast<int>(i)});
     return choose(std::move(entries), speakerMode);
 }
 
-SoundChoices sampleRateChoices(int sampleRate) {
-    std::vector<SoundChoice> entries;
+ChoiceList sampleRateChoices(int sampleRate) {
+    std::vector<ListEntry> entries;
     for (const Row& row : kSampleRates) entries.push_back({row.label, row.value});
     return choose(std::move(entries), sampleRate);
 }

@@ -7,18 +7,8 @@
 #include <vector>
 
 #include "config/language_table.h"
+#include "settings/choice_list.h"
 #include "settings/sound_library.h"
-
-struct SoundChoice {
-    std::wstring text;
-    int value;  // the entry's item data
-};
-
-struct SoundChoices {
-    std::vector<SoundChoice> entries;
-    int selected = -1;  // index into entries; -1 when the list is empty
-    int value = -1;     // the selected entry's value, -1 when the list is empty: the setting's new value
-};
 
 // The oldest library the game runs with, compared as the library reports it (single precision).
 constexpr float kLowestSoundLibraryVersion = 3.74f;
@@ -32,18 +22,18 @@ bool soundLibraryVersionAccepted(ISoundLibrary& library);
 // The output types whose drivers the library lists, asked twice so that a type that stops answering
 // is left out; the one equal to soundOutput is selected, else the first. Leaves the library on no
 // sound: the driver list selects the chosen output again.
-SoundChoices soundOutputChoices(ISoundLibrary& library, int soundOutput);
+ChoiceList soundOutputChoices(ISoundLibrary& library, int soundOutput);
 
 // Selects soundOutput in the library (it stays selected) and lists its drivers; the driver whose
 // index equals soundDriver is selected, else the first.
-SoundChoices soundDriverChoices(ISoundLibrary& library, int soundOutput, int soundDriver);
+ChoiceList soundDriverChoices(ISoundLibrary& library, int soundOutput, int soundDriver);
 
 // "name HW EAX": the name widened from the ANSI code page (empty when null), "HW" or "SW", "EAX" or
 // nothing; both parts empty when the capabilities could not be read.
 std::wstring soundDriverText(const char* name, bool capsRead, unsigned int caps);
 
 // The six speaker modes, translated; the one equal to speakerMode is selected, else the first.
-SoundChoices speakerModeChoices(const CLocalize& localize, int speakerMode);
+ChoiceList speakerModeChoices(const CLocalize& localize, int speakerMode);
 
 // The four sample rates; the one equal to sampleRate is selected, else the first (48000 Hz).
-SoundChoices sampleRateChoices(int sampleRate);
+ChoiceList sampleRateChoices(int sampleRate);

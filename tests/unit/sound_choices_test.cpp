@@ -64,14 +64,14 @@ ScriptedSoundLibrary machineWithSound() {
     return library;
 }
 
-std::vector<std::wstring> texts(const SoundChoices& list) {
+std::vector<std::wstring> texts(const ChoiceList& list) {
     std::vector<std::wstring> result;
-    for (const SoundChoice& entry : list.entries) result.push_back(entry.text);
+    for (const ListEntry& entry : list.entries) result.push_back(entry.text);
     return result;
 }
-std::vector<int> values(const SoundChoices& list) {
+std::vector<int> values(const ChoiceList& list) {
     std::vector<int> result;
-    for (const SoundChoice& entry : list.entries) result.push_back(entry.value);
+    for (const ListEntry& entry : list.entries) result.push_back(static_cast<int>(entry.data));
     return result;
 }
 
@@ -91,41 +91,41 @@ TEST(SoundLibraryVersion, From374On) {
 
 TEST(SoundOutputChoices, ListsTheOutputsWithDriversAndSelectsTheStoredOne) {
     ScriptedSoundLibrary library = machineWithSound();
-    const SoundChoices list = soundOutputChoices(library, FSOUND_OUTPUT_DSOUND);
+    const ChoiceList list = soundOutputChoices(library, FSOUND_OUTPUT_DSOUND);
     EXPECT_EQ(texts(list), (std::vector<std::wstring>{L"Autodetect", L"NoSound", L"Windows Multimedia Waveout",
                                                       L"Direct Sound"}));
     EXPECT_EQ(values(list), (std::vector<int>{-1, 0, 1, 2}));
-    EXPECT_EQ(list.selected, 3);
-    EXPECT_EQ(list.value, FSOUND_OUTPUT_DSOUND);
+    EXPECT_EQ(list.chosen, 3);
+    EXPECT_EQ(list.chosenData(), FSOUND_OUTPUT_DSOUND);
     EXPECT_EQ(library.selections.back(), FSOUND_OUTPUT_NOSOUND) << "left on no sound";
 
     // First start (-1), and stored outputs that are not offered, take the first entry.
     for (const int stored : {-1, 3, 7, 42}) {
-        EXPECT_EQ(soundOutputChoices(library, stored).selected, 0) << stored;
-        EXPECT_EQ(soundOutputChoices(library, stored).value, FSOUND_OUTPUT_AUTODETECT) << stored;
+        EXPECT_EQ(soundOutputChoices(library, stored).chosen, 0) << stored;
+        EXPECT_EQ(soundOutputChoices(library, stored).chosenData(), FSOUND_OUTPUT_AUTODETECT) << stored;
     }
 
     // Drivers in the first pass only: left out. None in the first pass: not asked again.
     library.counts[FSOUND_OUTPUT_AUTODETECT] = {1, 0};
     library.counts[FSOUND_OUTPUT_WINMM] = {0, 2};
-    const SoundChoices fewer = soundOutputChoices(library, FSOUND_OUTPUT_AUTODETECT);
+    const ChoiceList fewer = soundOutputChoices(library, FSOUND_OUTPUT_AUTODETECT);
     EXPECT_EQ(values(fewer), (std::vector<int>{FSOUND_OUTPUT_NOSOUND, FSOUND_OUTPUT_DSOUND}));
-    EXPECT_EQ(fewer.value, FSOUND_OUTPUT_NOSOUND);
+    EXPECT_EQ(fewer.chosenData(), FSOUND_OUTPUT_NOSOUND);
 }
 
 TEST(SoundOutputChoices, NoUsableOutputGivesAnEmptyListAndOutputMinusOne) {
     ScriptedSoundLibrary library;
     library.outputs[FSOUND_OUTPUT_A3D] = {};  // selectable, but without drivers; nothing else is
-    const SoundChoices list = soundOutputChoices(library, FSOUND_OUTPUT_WINMM);
+    const ChoiceList list = soundOutputChoices(library, FSOUND_OUTPUT_WINMM);
     EXPECT_TRUE(list.entries.empty());
-    EXPECT_EQ(list.selected, -1);
-    EXPECT_EQ(list.value, -1);
+    EXPECT_EQ(list.chosen, -1);
+    EXPECT_EQ(list.chosenData(), -1);
 
     // The driver list is then filled for -1, as far as the library allows: here not at all.
-    const SoundChoices drivers = soundDriverChoices(library, list.value, 0);
+    const ChoiceList drivers = soundDriverChoices(library, list.chosenData(), 0);
     EXPECT_TRUE(drivers.entries.empty());
-    EXPECT_EQ(drivers.selected, -1);
-    EXPECT_EQ(drivers.value, -1);
+    EXPECT_EQ(drivers.chosen, -1);
+    EXPECT_EQ(drivers.chosenData(), -1);
     EXPECT_EQ(library.selections.back(), -1);
 }
 
@@ -135,7 +135,7 @@ TEST(SoundDriverChoices, EntriesTellNameMixingAndEax) {
         {"Creative", true, FSOUND_CAPS_HARDWARE | FSOUND_CAPS_EAX2}, {"Onboard", true, FSOUND_CAPS_HARDWARE},
         {"USB", false, 0}, {"Line", true, 0}, {"Card", true, FSOUND_CAPS_EAX3}, {nullptr, true, FSOUND_CAPS_HARDWARE},
     };
-    const SoundChoices list = soundDriverChoices(library, FSOUND_OUTPUT_DSOUND, 0);
+    const ChoiceList list = soundDriverChoices(library, FSOUND_OUTPUT_DSOUND, 0);
     EXPECT_EQ(texts(list), (std::vector<std::wstring>{L"Creative HW EAX", L"Onboard HW ", L"USB  ", L"Line SW ",
                                                       L"Card SW EAX", L" HW "}));
     EXPECT_EQ(values(list), (std::vector<int>{0, 1, 2, 3, 4, 5}));
@@ -148,38 +148,38 @@ TEST(SoundDriverChoices, EntriesTellNameMixingAndEax) {
 
 TEST(SoundDriverChoices, ChangingTheOutputKeepsTheDriverIndexWhenItExists) {
     ScriptedSoundLibrary library = machineWithSound();
-    SoundChoices list = soundDriverChoices(library, FSOUND_OUTPUT_DSOUND, 2);
-    EXPECT_EQ(list.selected, 2);
-    EXPECT_EQ(list.value, 2);
+    ChoiceList list = soundDriverChoices(library, FSOUND_OUTPUT_DSOUND, 2);
+    EXPECT_EQ(list.chosen, 2);
+    EXPECT_EQ(list.chosenData(), 2);
 
-    list = soundDriverChoices(library, FSOUND_OUTPUT_WINMM, list.value);  // two drivers: index 2 is gone
+    list = soundDriverChoices(library, FSOUND_OUTPUT_WINMM, list.chosenData());  // two drivers: index 2 is gone
     EXPECT_EQ(texts(list), (std::vector<std::wstring>{L"Speakers SW ", L"Headset SW "}));
-    EXPECT_EQ(list.selected, 0);
-    EXPECT_EQ(list.value, 0);
+    EXPECT_EQ(list.chosen, 0);
+    EXPECT_EQ(list.chosenData(), 0);
 
     list = soundDriverChoices(library, FSOUND_OUTPUT_A3D, 1);
     EXPECT_TRUE(list.entries.empty());
-    EXPECT_EQ(list.value, -1);
-    EXPECT_EQ(soundDriverChoices(library, FSOUND_OUTPUT_WINMM, list.value).value, 0) << "after none: the first";
+    EXPECT_EQ(list.chosenData(), -1);
+    EXPECT_EQ(soundDriverChoices(library, FSOUND_OUTPUT_WINMM, list.chosenData()).chosenData(), 0) << "after none: the first";
 }
 
 TEST(SoundFixedChoices, SpeakerModesTranslatedSampleRatesFalling48000WhenUnknown) {
     test::ScratchFolder dir;
     const CLocalize localize(dir.writeLanguage({L"T_SPEAKERMODE_STEREO=Stereo", L"T_SPEAKERMODE_QUAD=Quadro"}));
-    const SoundChoices speakers = speakerModeChoices(localize, 4);
+    const ChoiceList speakers = speakerModeChoices(localize, 4);
     EXPECT_EQ(texts(speakers), (std::vector<std::wstring>{L"T_SPEAKERMODE_DOLBYDIGITAL", L"T_SPEAKERMODE_HEADPHONES",
                                                           L"T_SPEAKERMODE_MONO", L"Quadro", L"Stereo",
                                                           L"T_SPEAKERMODE_SURROUND"}));
     EXPECT_EQ(values(speakers), (std::vector<int>{0, 1, 2, 3, 4, 5}));
-    EXPECT_EQ(speakers.selected, 4);
-    EXPECT_EQ(speakerModeChoices(localize, 6).value, 0);
+    EXPECT_EQ(speakers.chosen, 4);
+    EXPECT_EQ(speakerModeChoices(localize, 6).chosenData(), 0);
 
-    const SoundChoices rates = sampleRateChoices(22050);
+    const ChoiceList rates = sampleRateChoices(22050);
     EXPECT_EQ(texts(rates), (std::vector<std::wstring>{L"48000 Hz", L"44100 Hz", L"22050 Hz", L"11025 Hz"}));
     EXPECT_EQ(values(rates), (std::vector<int>{48000, 44100, 22050, 11025}));
-    EXPECT_EQ(rates.selected, 2);
+    EXPECT_EQ(rates.chosen, 2);
     for (const int stored : {96000, 0, -1}) {
-        EXPECT_EQ(sampleRateChoices(stored).selected, 0) << stored;
-        EXPECT_EQ(sampleRateChoices(stored).value, 48000) << stored;
+        EXPECT_EQ(sampleRateChoices(stored).chosen, 0) << stored;
+        EXPECT_EQ(sampleRateChoices(stored).chosenData(), 48000) << stored;
     }
 }

@@ -87,11 +87,11 @@ TEST(SoundLibraryStandIn, TheLaunchersListsOnThisMachine) {
     SoundLibrary library;
     EXPECT_TRUE(soundLibraryVersionAccepted(library));
     std::wstring offered;
-    for (const SoundChoice& output : soundOutputChoices(library, FSOUND_OUTPUT_AUTODETECT).entries) {
+    for (const ListEntry& output : soundOutputChoices(library, FSOUND_OUTPUT_AUTODETECT).entries) {
         offered += output.text + L": ";
-        const SoundChoices drivers = soundDriverChoices(library, output.value, 0);
+        const ChoiceList drivers = soundDriverChoices(library, static_cast<int>(output.data), 0);
         EXPECT_FALSE(drivers.entries.empty()) << "an output is offered only with drivers";
-        for (const SoundChoice& driver : drivers.entries) offered += L"\"" + driver.text + L"\" ";
+        for (const ListEntry& driver : drivers.entries) offered += L"\"" + driver.text + L"\" ";
     }
     EXPECT_NE(offered.find(L"NoSound: \"NoSound SW \""), std::wstring::npos) << offered;
     EXPECT_EQ(offered.find(L"A3D"), std::wstring::npos) << offered;
