@@ -4,8 +4,10 @@
 #include <cwchar>
 #include <vector>
 
+#include "checks/adapter_description.h"
 #include "checks/check_report.h"
 #include "checks/video_controller_query.h"
+#include "config/options_file.h"
 
 bool isOlder(const DriverDate& date, const DriverDate& than) {
     if (date.year != than.year) return date.year < than.year;
@@ -86,33 +88,6 @@ namespace {
 
 // Follows the options file's rule: "korvex.ini" in the current directory, values of at most 259
 // characters.
-std::wstring readLowestDriverDateSetting() {
-    std::wstring directory;
-    const DWORD size = GetCurrentDirectoryW(0, nullptr);
-    if (size > 0) {
-        std::vector<wchar_t> buffer(size, L'\0');
-        GetCurrentDirectoryW(size, buffer.data());
-        directory = buffer.data();
-    }
-    std::wstring path = directory.empty() ? L".\\" : directory;
-    if (path.back() != L'\\') path += L'\\';
-    path += L"korvex.ini";
-    wchar_t value[260] = {};
-    GetPrivateProfileStringW(L"OPTIONS", L"VideoDrvLoDate", L"", value, 260, path.c_str());
-    return value;
-}
-
-std::wstring ansiToWide(const char* text, size_t capacity) {
-    // The field need not end in a terminator when it is full.
-    const int length = static_cast<int>(strnlen(text, capacity));
-    if (length == 0) return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), n);
-    return wide;
-}
-
 void appendLabelled(std::wstring& report, const std::wstring& label, const std::wstring& value) {
     appendReportLine(report, label + value);
 }
@@ -120,7 +95,7 @@ void appendLabelled(std::wstring& report, const std::wstring& label, const std::
 }  // namespace
 
 DriverAgeServices DriverAgeServices::system() {
-    return {readLowestDriverDateSetting, readVideoController};
+    return {[] { return readOption(L"korvex.ini", L"OPTIONS", L"VideoDrvLoDate", L""); }, readVideoController};
 }
 
 void appendDriverAgeFindings(IDirect3D9& d3d, UINT adapter, D3DDEVTYPE deviceType, const CLocalize& localize,
@@ -136,7 +111,7 @@ void appendDriverAgeFindings(IDirect3D9& d3d, UINT adapter, D3DDEVTYPE deviceTyp
     DriverRecord driver;
     if (identifier.WHQLLevel > 1) {
         // Certified with a date: the identifier says everything.
-        driver.adapterName = ansiToWide(identifier.Description, sizeof identifier.Description);
+        driver.adapterName = adapterDescription(identifier);
         driver.driverVersion = driverVersionText(identifier.DriverVersion);
         driver.date = whqlDriverDate(identifier.WHQLLevel);
     } else if (services.videoController) {

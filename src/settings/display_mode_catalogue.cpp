@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "checks/adapter_description.h"
 #include "config/language_table.h"
 
 const DisplayFormatEntry kDisplayFormats[6] = {
@@ -60,21 +61,13 @@ win::CComPtr<IDirect3D9> createDirect3D() {
     return d3d;
 }
 
-std::wstring adapterName(const D3DADAPTER_IDENTIFIER9& identifier) {
-    const int length = static_cast<int>(strnlen(identifier.Description, sizeof identifier.Description));
-    std::wstring name(static_cast<size_t>(length), L'\0');
-    const int n = MultiByteToWideChar(CP_ACP, 0, identifier.Description, length, name.data(), length);
-    name.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return name;
-}
-
 ChoiceList listAdapters(IDirect3D9& d3d, const GraphicsSettings& settings) {
     ChoiceList list;
     const UINT count = d3d.GetAdapterCount();
     for (UINT adapter = 0; adapter < count; ++adapter) {
         D3DADAPTER_IDENTIFIER9 identifier{};  // an unreadable adapter is listed without a name
         d3d.GetAdapterIdentifier(adapter, 0, &identifier);
-        list.entries.push_back({adapterName(identifier), static_cast<LONG_PTR>(adapter)});
+        list.entries.push_back({adapterDescription(identifier), static_cast<LONG_PTR>(adapter)});
     }
     list.choose(settings.AdapterOrdinal);
     return list;

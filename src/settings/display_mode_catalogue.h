@@ -66,6 +66,3 @@ DWORD countQualityLevels(IDirect3D9& d3d, UINT adapter, D3DFORMAT surfaceFormat,
                          const std::vector<D3DFORMAT>& depthFormats, D3DMULTISAMPLE_TYPE type);
 // Choices 0 .. count-1 ("0" alone when count is 0); chosen by MultiSampleQuality, written back.
 ChoiceList listQualityLevels(DWORD count, GraphicsSettings& settings);
-
-// The narrow-string adapter description, widened with the ANSI code page; at most the field.
-std::wstring adapterName(const D3DADAPTER_IDENTIFIER9& identifier);

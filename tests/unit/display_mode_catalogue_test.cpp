@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "checks/adapter_description.h"
 #include "config/language_table.h"
 #include "settings/display_mode_catalogue.h"
 #include "support/fake_d3d9.h"
@@ -155,7 +156,7 @@ TEST_F(Catalogue, QualityLevelsAreTheSurfaceCountLimitedByTheBestDepthFormat) {
 TEST_F(Catalogue, AdapterNamesStayWithinTheirField) {
     D3DADAPTER_IDENTIFIER9 id;
     memset(id.Description, 'x', sizeof id.Description);  // no terminator
-    EXPECT_EQ(adapterName(id).size(), sizeof id.Description);
+    EXPECT_EQ(adapterDescription(id).size(), sizeof id.Description);
 }
 
 }  // namespace
