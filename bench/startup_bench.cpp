@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "valid_settings.h"
+
 namespace {
 
 double nowMs() {
@@ -54,6 +56,11 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::wstring folder = argv[1], reference = argv[2];
     const int rounds = argc > 3 ? _wtoi(argv[3]) : 7;
+    // Settings for this machine, so the launcher goes straight to the game as it does for a player.
+    if (!writeSettingsForThisMachine()) {
+        std::fprintf(stderr, "startup_bench: cannot store settings for this machine\n");
+        return 1;
+    }
     std::vector<double> game, ref;
     timeFirstFrame(reference, folder);  // warm the caches once for both
     for (int i = 0; i < rounds; ++i) {

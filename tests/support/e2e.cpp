@@ -1,8 +1,8 @@
 #include "e2e.h"
 
+#include "valid_settings.h"
+
 #include <gtest/gtest.h>
-#include <d3d9.h>
-#include <objbase.h>
 
 #include <fstream>
 #include <sstream>
@@ -235,16 +235,6 @@ std::string runReg(const std::wstring& arguments) {
 void deleteSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane"); }
 
 namespace {
-void writeDwords(const wchar_t* subkey, std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
-    HKEY key = nullptr;
-    const std::wstring path = std::wstring(L"Software\\Tolmira\\Skelvane") + (*subkey ? L"\\" : L"") + subkey;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    for (const auto& [name, value] : values)
-        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
-
 // Puts the settings in place before the first test.
 class ValidSettingsEnvironment : public ::testing::Environment {
     void SetUp() override { storeValidSettings(); }
@@ -254,28 +244,7 @@ const auto* const g_validSettings = ::testing::AddGlobalTestEnvironment(new Vali
 
 void storeValidSettings() {
     deleteSettings();
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_TRUE(d3d);
-    D3DADAPTER_IDENTIFIER9 id{};
-    D3DDISPLAYMODE desktop{};
-    d3d->GetAdapterIdentifier(0, 0, &id);
-    d3d->GetAdapterDisplayMode(0, &desktop);
-    d3d->Release();
-    wchar_t guid[64] = {};
-    StringFromGUID2(id.DeviceIdentifier, guid, 64);
-
-    writeDwords(L"", {{L"ShowSettingsAtLaunch", 0}});
-    writeDwords(L"Graphics", {{L"AdapterOrdinal", 0}, {L"AdapterFormat", desktop.Format}, {L"Width", desktop.Width},
-                              {L"Height", desktop.Height}, {L"RefreshRate", desktop.RefreshRate},
-                              {L"SurfaceFormat", desktop.Format}, {L"MultiSampleType", 0}, {L"MultiSampleQuality", 0},
-                              {L"VSync", 0}, {L"BackBufferCount", 1}, {L"GlowEnable", 0}});
-    writeDwords(L"Sound", {{L"SoundOutput", 0xFFFFFFFF}, {L"SoundDriver", 0}, {L"SoundSpeakerMode", 4},
-                           {L"SoundSampleRate", 22050}});
-    HKEY graphics = nullptr;
-    RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane\\Graphics", 0, KEY_WRITE, &graphics);
-    RegSetValueExW(graphics, L"DeviceIdentifier", 0, REG_SZ, reinterpret_cast<const BYTE*>(guid),
-                   static_cast<DWORD>((wcslen(guid) + 1) * sizeof(wchar_t)));
-    RegCloseKey(graphics);
+    ASSERT_TRUE(writeSettingsForThisMachine()) << "cannot store settings for this machine's adapter";
 }
 
 }  // namespace e2e
