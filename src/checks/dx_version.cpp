@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "win/com.h"
 #include "win/handles.h"
 
 namespace {
@@ -15,36 +16,6 @@ namespace {
 // Written out here so that no translation unit has to instantiate the header's GUIDs.
 constexpr GUID kClsidDxDiagProvider = {0xA65B8071, 0x3BFE, 0x4213, {0x9A, 0x5B, 0x49, 0x1D, 0xA4, 0x46, 0x1C, 0xA7}};
 constexpr GUID kIidDxDiagProvider = {0x9C6B4CB0, 0x23F8, 0x49CC, {0xA3, 0xED, 0x45, 0xA5, 0x50, 0x00, 0xA6, 0xD2}};
-
-// One apartment entry, undone only when it was this call's to undo.
-class CComApartment {
-public:
-    CComApartment() : m_entered(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~CComApartment() {
-        if (m_entered) CoUninitialize();
-    }
-    CComApartment(const CComApartment&) = delete;
-    CComApartment& operator=(const CComApartment&) = delete;
-
-private:
-    bool m_entered;
-};
-
-// A VARIANT that is cleared when it goes and before each reuse.
-class CVariant {
-public:
-    CVariant() { VariantInit(&m_value); }
-    ~CVariant() { VariantClear(&m_value); }
-    CVariant(const CVariant&) = delete;
-    CVariant& operator=(const CVariant&) = delete;
-
-    VARIANT* get() { return &m_value; }
-    const VARIANT& value() const { return m_value; }
-    void clear() { VariantClear(&m_value); }
-
-private:
-    VARIANT m_value;
-};
 
 // Which file version means which release. Where a rule gives a second threshold, the first
 // applies to files whose first field is 4 and the second to those whose first field is 5: the
@@ -102,7 +73,7 @@ std::wstring formatDXVersion(const DXVersion& version) {
 }
 
 HRESULT dxVersionFromSystemInfo(IDxDiagContainer& systemInfo, DXVersion& version) {
-    CVariant value;
+    win::CVariant value;
     bool haveMajor = false, haveMinor = false, haveLetter = false;
 
     if (SUCCEEDED(systemInfo.GetProp(L"dwDirectXVersionMajor", value.get())) && value.value().vt == VT_UI4) {
@@ -126,7 +97,7 @@ HRESULT dxVersionFromSystemInfo(IDxDiagContainer& systemInfo, DXVersion& version
 }
 
 HRESULT dxVersionFromDiagnostics(DXVersion& version) {
-    const CComApartment apartment;
+    const win::CComApartment apartment;
     // Released in reverse: system information, root, provider; then the apartment is left.
     win::CComPtr<IDxDiagProvider> provider;
     HRESULT hr = CoCreateInstance(kClsidDxDiagProvider, nullptr, CLSCTX_INPROC_SERVER, kIidDxDiagProvider,

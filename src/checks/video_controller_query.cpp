@@ -5,40 +5,14 @@
 
 #include <utility>
 
+#include "win/com.h"
 #include "win/handles.h"
 
 namespace {
 
-// An owned BSTR for the few names the service wants in that form.
-class CBstr {
-public:
-    explicit CBstr(const wchar_t* text) : m_s(SysAllocString(text)) {}
-    ~CBstr() { SysFreeString(m_s); }
-    CBstr(const CBstr&) = delete;
-    CBstr& operator=(const CBstr&) = delete;
-    BSTR get() const { return m_s; }
-
-private:
-    BSTR m_s;
-};
-
-// A VARIANT cleared on the way in and on the way out.
-class CVariant {
-public:
-    CVariant() { VariantInit(&m_v); }
-    ~CVariant() { VariantClear(&m_v); }
-    CVariant(const CVariant&) = delete;
-    CVariant& operator=(const CVariant&) = delete;
-    VARIANT* get() { return &m_v; }
-    const wchar_t* string() const { return m_v.vt == VT_BSTR && m_v.bstrVal ? m_v.bstrVal : nullptr; }
-
-private:
-    VARIANT m_v;
-};
-
 // The property's text when it is there and is a string.
 bool readString(IWbemClassObject& object, const wchar_t* name, std::wstring& value, CIMTYPE* type = nullptr) {
-    CVariant v;
+    win::CVariant v;
     CIMTYPE cimType = 0;
     if (FAILED(object.Get(name, 0, v.get(), &cimType, nullptr)) || !v.string()) return false;
     value = v.string();
@@ -56,7 +30,7 @@ void readVideoController(unsigned row, DriverRecord& record) {
         return;
 
     win::CComPtr<IWbemServices> services;
-    CBstr space(L"\\\\.\\root\\cimv2");
+    win::CBstr space(L"\\\\.\\root\\cimv2");
     if (FAILED(locator->ConnectServer(space.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services.put())) ||
         !services)
         return;
@@ -65,8 +39,8 @@ void readVideoController(unsigned row, DriverRecord& record) {
                       RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
 
     win::CComPtr<IEnumWbemClassObject> rows;
-    CBstr language(L"WQL");
-    CBstr query(L"SELECT * FROM Win32_VideoController");
+    win::CBstr language(L"WQL");
+    win::CBstr query(L"SELECT * FROM Win32_VideoController");
     if (FAILED(services->ExecQuery(language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
                                    nullptr, rows.put())) ||
         !rows)
