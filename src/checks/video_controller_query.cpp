@@ -3,6 +3,7 @@
 #include <oleauto.h>
 #include <wbemidl.h>
 
+#include <map>
 #include <utility>
 
 #include "win/com.h"
@@ -20,9 +21,7 @@ bool readString(IWbemClassObject& object, const wchar_t* name, std::wstring& val
     return true;
 }
 
-}  // namespace
-
-void readVideoController(unsigned row, DriverRecord& record) {
+void queryVideoController(unsigned row, DriverRecord& record) {
     win::CComPtr<IWbemLocator> locator;
     if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                 locator.putVoid())) ||
@@ -59,4 +58,21 @@ void readVideoController(unsigned row, DriverRecord& record) {
     CIMTYPE type = 0;
     if (readString(*object.get(), L"DriverDate", date, &type) && type == CIM_DATETIME)
         record.date = parseCimDate(date.c_str());
+}
+
+}  // namespace
+
+void readVideoController(unsigned row, DriverRecord& record) {
+    // The service takes the better part of a second to answer, and a driver does not change while
+    // the launcher runs: each row is asked once, so the graphics page stays quick on every change.
+    static std::map<unsigned, DriverRecord> known;
+    const auto it = known.find(row);
+    if (it != known.end()) {
+        record = it->second;
+        return;
+    }
+    DriverRecord read = record;
+    queryVideoController(row, read);
+    if (read.date.known()) known.emplace(row, read);
+    record = read;
 }
