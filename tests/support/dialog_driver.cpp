@@ -1,5 +1,7 @@
 #include "dialog_driver.h"
 
+#include <commctrl.h>
+
 #include <sstream>
 
 namespace e2e {
@@ -17,6 +19,32 @@ BOOL CALLBACK findChild(HWND w, LPARAM p) {
     }
     return TRUE;
 }
+
+// Memory inside the process that owns a window, for messages that answer through a pointer.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, SIZE_T size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (m_process) m_address = VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() {
+        if (m_address) VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+        if (m_process) CloseHandle(m_process);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    LPARAM address() const { return reinterpret_cast<LPARAM>(m_address); }
+    bool read(void* into, SIZE_T size) const {
+        return m_address && ReadProcessMemory(m_process, m_address, into, size, nullptr);
+    }
+
+private:
+    HANDLE m_process = nullptr;
+    void* m_address = nullptr;
+};
 
 HWND topDialogWith(DWORD pid, int controlId) {
     for (HWND w : topWindows(pid))
@@ -76,6 +104,17 @@ bool selectComboText(HWND combo, const std::wstring& text) {
 }
 
 bool isChecked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+bool selectTab(HWND settings, int index) {
+    const HWND tabs = control(settings, 1002);
+    RemoteBuffer rect(tabs, sizeof(RECT));
+    RECT r{};
+    if (!SendMessageW(tabs, TCM_GETITEMRECT, index, rect.address()) || !rect.read(&r, sizeof r)) return false;
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(tabs, WM_LBUTTONUP, 0, at);
+    return waitFor([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == index; }, 5s);
+}
 
 std::wstring settingsKey(const std::wstring& subkey) {
     return L"HKCU\\Software\\Tolmira\\Skelvane" + (subkey.empty() ? L"" : L"\\" + subkey);

@@ -30,6 +30,8 @@ ComboState readCombo(HWND combo);
 void selectComboIndex(HWND combo, int index);
 bool selectComboText(HWND combo, const std::wstring& text);
 bool isChecked(HWND button);
+// Clicks the tab of the settings dialog's tab control as the player would; true once it is selected.
+bool selectTab(HWND settings, int index);
 
 // The value as `reg query` prints it: "REG_DWORD 0x1", "REG_SZ {...}"; empty when absent.
 std::string regValue(const std::wstring& key, const std::wstring& name);
