@@ -111,6 +111,9 @@ void CSettingsDialog::createPages() {
         SetWindowPos(p->hwnd(), nullptr, page.left, page.top, page.right - page.left, page.bottom - page.top,
                      SWP_NOZORDER);
     }
+    // So that Tab and the arrow keys reach the lists on the pages, not only the buttons.
+    for (HWND parent : {tabs.handle(), m_pageGraphics->hwnd(), m_pageSound->hwnd()})
+        SetWindowLongPtrW(parent, GWL_EXSTYLE, GetWindowLongPtrW(parent, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
     tabs.send(TCM_SETCURSEL, 0);
     showPage(0);
 }

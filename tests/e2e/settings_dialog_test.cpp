@@ -217,4 +217,27 @@ TEST_F(SettingsDialog, EnterWithNoButtonFocusedIsStart) {
     EXPECT_EQ(exitCode(), 0u);
 }
 
+TEST_F(SettingsDialog, TabReachesTheListsOnThePage) {
+    start(L"-s");
+    HWND dialog = waitForSettingsDialog(process->pid());
+    ASSERT_TRUE(dialog);
+    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    auto focus = [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+    };
+    bool reached = false;
+    for (int press = 0; press < 12 && !reached; ++press) {
+        HWND target = focus() ? focus() : dialog;
+        PostMessageW(target, WM_KEYDOWN, VK_TAB, 0);
+        PostMessageW(target, WM_KEYUP, VK_TAB, 0);
+        waitFor([&] { return focus() != target; }, 1s);
+        reached = focus() == control(dialog, 1006);
+    }
+    EXPECT_TRUE(reached) << "the adapter list never got the focus";
+    clickButton(dialog, IDCANCEL);
+    EXPECT_EQ(exitCode(), 1u);
+}
+
 }  // namespace
