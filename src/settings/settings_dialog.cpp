@@ -131,8 +131,10 @@ bool CSettingsDialog::fillList(int id, const ChoiceList& list, const wchar_t* pl
         copyToCombo(m_pageGraphics->item(id), list);
         return true;
     }
-    ChoiceList none{{{placeholder, -1}}};
-    copyToCombo(m_pageGraphics->item(id), none);  // shown, but not selected
+    // The placeholder is shown in the closed list, so the player sees why nothing can be chosen;
+    // only the adapter list stays without a selection.
+    ChoiceList none{{{placeholder, -1}}, id == IDC_ADAPTER ? -1 : 0};
+    copyToCombo(m_pageGraphics->item(id), none);
     return false;
 }
 
