@@ -251,6 +251,12 @@ TEST_F(GraphicsPage, WarningsBlockTheChoiceUntilIgnoredAndComeBackWithEveryAdapt
             return std::wstring(text);
         };
         EXPECT_TRUE(IsWindowVisible(info)) << "shown at once";
+        const auto inFront = [&] {
+            for (HWND top = GetTopWindow(nullptr); top; top = GetWindow(top, GW_HWNDNEXT))
+                if (top == info || top == w) return top == info;
+            return false;
+        };
+        EXPECT_TRUE(inFront()) << "in front of the settings dialog";
         EXPECT_EQ(reportText().find(L"driver too old"), 0u);
         EXPECT_TRUE(placeholderOnly(w, IDC_COLOUR_DEPTH));
         EXPECT_EQ(enabledState(w), "10000 00");
