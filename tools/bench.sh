@@ -12,6 +12,8 @@ wine_session_start "$prefix" 1024x768x24 force-xvfb
 bin=build/win64/bench/bin
 win() { echo "Z:$(realpath "$1")" | tr / '\\'; }
 "$WINE" "$bin/language_bench.exe" > "$prefix/out.txt" 2>/dev/null; cat "$prefix/out.txt"
+# Every other *_bench.exe runs here: caps_check_bench, graphics_cascade_bench (adapter selection to
+# the end of the graphics cascade, with and without the driver-date check) and those added later.
 for b in "$bin"/*_bench.exe; do
   case "$(basename "$b")" in language_bench.exe|startup_bench.exe) continue ;; esac
   "$WINE" "$b" > "$prefix/out.txt" 2>/dev/null; cat "$prefix/out.txt"

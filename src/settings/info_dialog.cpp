@@ -18,6 +18,12 @@ bool isOpenableLink(const std::wstring& link) {
     return false;
 }
 
+std::wstring linkToOpen(const std::wstring& text, LONG from, LONG to) {
+    if (from < 0 || to <= from || static_cast<size_t>(to) > text.size()) return {};
+    std::wstring target = text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from));
+    return isOpenableLink(target) ? target : std::wstring();
+}
+
 CSettingsDialog::CInfoDialog::CInfoDialog(CSettingsDialog& owner) : win::CDialog(IDD_INFO), m_owner(owner) {}
 
 void CSettingsDialog::CInfoDialog::create() {
@@ -56,11 +62,8 @@ bool CSettingsDialog::CInfoDialog::openLink(const ENLINK& link) {
     GETTEXTEX get{static_cast<DWORD>(text.size() * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
     report.send(EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get), reinterpret_cast<LPARAM>(text.data()));
 
-    // Any non-empty range inside the text, the very end included.
-    const LONG from = link.chrg.cpMin, to = link.chrg.cpMax;
-    if (from < 0 || to <= from || to > length) return false;
-    const std::wstring target(text.data() + from, static_cast<size_t>(to - from));
-    if (!isOpenableLink(target)) return false;
+    const std::wstring target = linkToOpen(text.data(), link.chrg.cpMin, link.chrg.cpMax);
+    if (target.empty()) return false;
     ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return true;
 }

@@ -34,3 +34,6 @@ private:
 // Only web and mail links are opened: the report holds texts of the language file and the
 // display driver, and a click must never start a program or open a local file.
 bool isOpenableLink(const std::wstring& link);
+// The piece of the report a click on the link range [from, to) opens: any non-empty range inside
+// the text, the very end included, whose scheme isOpenableLink accepts; empty otherwise.
+std::wstring linkToOpen(const std::wstring& text, LONG from, LONG to);

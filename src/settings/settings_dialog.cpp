@@ -11,6 +11,10 @@
 
 namespace {
 
+// Posted when the settings dialog is shown: the warnings shown while the lists were filled go in
+// front again once the dialog manager has shown and activated the settings dialog over them.
+constexpr UINT kBringWarningsForward = WM_APP + 1;
+
 LONG_PTR selectedData(HWND list) {
     const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
     return index == CB_ERR ? -1 : static_cast<LONG_PTR>(SendMessageW(list, CB_GETITEMDATA, index, 0));
@@ -134,8 +138,10 @@ bool CSettingsDialog::fillList(int id, const ChoiceList& list, const wchar_t* pl
         copyToCombo(m_pageGraphics->item(id), list);
         return true;
     }
-    ChoiceList none{{{placeholder, -1}}};
-    copyToCombo(m_pageGraphics->item(id), none);  // shown, but not selected
+    // The placeholder is shown in the closed list, so the player sees why nothing can be chosen;
+    // only the adapter list stays without a selection.
+    ChoiceList none{{{placeholder, -1}}, id == IDC_ADAPTER ? -1 : 0};
+    copyToCombo(m_pageGraphics->item(id), none);
     return false;
 }
 
@@ -333,6 +339,12 @@ INT_PTR CSettingsDialog::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam, b
         return TRUE;
     case WM_ACTIVATEAPP:
         if (wParam && m_info->isVisible()) m_info->bringToFront();
+        return 0;
+    case WM_SHOWWINDOW:
+        if (wParam && m_info->isVisible()) PostMessageW(hwnd(), kBringWarningsForward, 0, 0);
+        break;
+    case kBringWarningsForward:
+        if (m_info->isVisible()) m_info->bringToFront();
         return 0;
     case WM_CLOSE:
         endDialog(kSettingsCancel);

@@ -64,4 +64,47 @@ void select(HWND dialog, int id, int index) {
 
 bool isEnabled(HWND dialog, int id) { return IsWindowEnabled(findControl(dialog, id)) != FALSE; }
 
+HWND findOwnDialog(int controlId) {
+    struct Search {
+        int id;
+        HWND found;
+    } s{controlId, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            wchar_t name[16] = {};
+            GetClassNameW(w, name, 16);
+            if (wcscmp(name, L"#32770") != 0 || !GetDlgItem(w, s->id)) return TRUE;
+            s->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+void click(HWND dialog, int id) { SendMessageW(findControl(dialog, id), BM_CLICK, 0, 0); }
+
+namespace {
+std::vector<std::pair<int, std::function<void(HWND)>>> g_pending;
+
+void CALLBACK onPendingTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    if (g_pending.empty()) {
+        KillTimer(nullptr, id);
+        return;
+    }
+    const HWND dialog = findOwnDialog(g_pending.front().first);
+    if (!dialog || !IsWindowVisible(dialog)) return;
+    KillTimer(nullptr, id);
+    const std::function<void(HWND)> drive = std::move(g_pending.front().second);
+    g_pending.erase(g_pending.begin());
+    drive(dialog);
+}
+}  // namespace
+
+void whenDialogShows(int controlId, std::function<void(HWND)> drive) {
+    g_pending.emplace_back(controlId, std::move(drive));
+    SetTimer(nullptr, 0, 20, onPendingTimer);
+}
+
 }  // namespace harness

@@ -72,4 +72,12 @@ void select(HWND dialog, int id, int index);
 HWND findControl(HWND dialog, int id);
 bool isEnabled(HWND dialog, int id);
 
+// A top-level dialog of this thread holding the control with this id (visible or not).
+HWND findOwnDialog(int controlId);
+// Clicks a button as the player would (BM_CLICK); returns when its handling is done.
+void click(HWND dialog, int id);
+// Drives the next dialog holding controlId from inside its own modal loop, once it is visible.
+// Call before the click that opens it; drive must close it.
+void whenDialogShows(int controlId, std::function<void(HWND)> drive);
+
 }  // namespace harness
