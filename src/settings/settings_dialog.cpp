@@ -152,7 +152,6 @@ void CSettingsDialog::fillAdapters() {
     const bool filled = fillList(IDC_ADAPTER, list, none.c_str());
     enableGraphics({IDC_ADAPTER, IDC_COLOUR_DEPTH, IDC_RESOLUTION, IDC_ANTIALIASING, IDC_AA_QUALITY}, filled);
     if (!filled) {
-        m_pageGraphics->item(IDC_ADAPTER).send(CB_SETCURSEL, static_cast<WPARAM>(-1));
         g.AdapterOrdinal = 0;
         return;
     }
