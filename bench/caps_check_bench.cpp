@@ -13,46 +13,9 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "bench_support.h"
 #include "checks/caps_check.h"
 
-namespace {
-
-double nowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void measure(const char* name, int runs, const std::function<void()>& body) {
-    const double startFirst = nowMs();
-    body();
-    const double first = nowMs() - startFirst;
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const double start = nowMs();
-        body();
-        times.push_back(nowMs() - start);
-    }
-    std::sort(times.begin(), times.end());
-    double sum = 0;
-    for (double t : times) sum += t;
-    std::printf("%-34s first %8.3f ms  median %8.3f ms  min %8.3f ms  max %8.3f ms  mean %8.3f ms  (%d runs)\n", name,
-                first, times[times.size() / 2], times.front(), times.back(), sum / runs, runs);
-}
-
-void writeOptions(const char* text) {
-    FILE* f = _wfopen(L"korvex.ini", L"wb");
-    if (!f) return;
-    std::fputs(text, f);
-    std::fclose(f);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;

@@ -14,100 +14,25 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "bench_support.h"
 #include "config/language_table.h"
 #include "res/resource.h"
 #include "settings/display_mode_catalogue.h"
 #include "settings/settings_dialog.h"
+#include "unit/settings_dialog_harness.h"
 #include "win/handles.h"
 
 namespace {
-
-double nowMs() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void report(const char* name, double first, std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    double sum = 0;
-    for (double t : times) sum += t;
-    std::printf("%-44s first %8.3f ms  median %8.3f ms  min %8.3f ms  max %8.3f ms  mean %8.3f ms  (%zu runs)\n",
-                name, first, times[times.size() / 2], times.front(), times.back(), sum / times.size(), times.size());
-    std::fflush(stdout);
-}
-
-void measure(const char* name, int runs, const std::function<void()>& body) {
-    const double startFirst = nowMs();
-    body();
-    const double first = nowMs() - startFirst;
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const double start = nowMs();
-        body();
-        times.push_back(nowMs() - start);
-    }
-    report(name, first, times);
-}
-
-HWND findControl(HWND dialog, int id) {
-    struct Search {
-        int id;
-        HWND found;
-    } s{id, nullptr};
-    EnumChildWindows(
-        dialog,
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            if (GetDlgCtrlID(w) != s->id) return TRUE;
-            s->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-// The dialog under measurement and what to do once it is up.
-CSettingsDialog* g_dialog = nullptr;
-std::function<void(HWND)> g_body;
-
-void CALLBACK onTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    if (!g_dialog || !g_dialog->hwnd() || !IsWindowVisible(g_dialog->hwnd())) return;
-    KillTimer(nullptr, id);
-    g_body(g_dialog->hwnd());
-    PostMessageW(g_dialog->hwnd(), WM_COMMAND, IDCANCEL, 0);
-}
 
 // Selects the first adapter again and again, each time as the player's selection arrives: the
 // page forwards it to the settings dialog, which runs the whole cascade before returning.
 void measureDialog(const char* name, int runs, const CLocalize& localize) {
     CSettingsDialog dialog(localize, false);
-    g_dialog = &dialog;
-    g_body = [&](HWND window) {
-        const HWND adapters = findControl(window, IDC_ADAPTER);
-        const HWND page = GetParent(adapters);
-        measure(name, runs, [&] {
-            SendMessageW(adapters, CB_SETCURSEL, 0, 0);
-            SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_ADAPTER, CBN_SELCHANGE), reinterpret_cast<LPARAM>(adapters));
-        });
-    };
-    const UINT_PTR timer = SetTimer(nullptr, 0, 10, onTimer);
-    dialog.run(nullptr);
-    KillTimer(nullptr, timer);
-    g_dialog = nullptr;
+    harness::runDialog(dialog, [&](HWND window) {
+        measure(name, runs, [&] { harness::select(window, IDC_ADAPTER, 0); });
+    });
 }
 
-void writeOptions(const char* text) {
-    FILE* f = _wfopen(L"korvex.ini", L"wb");
-    if (!f) return;
-    std::fputs(text, f);
-    std::fclose(f);
-}
 
 }  // namespace
 

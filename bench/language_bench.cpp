@@ -6,16 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "config/language_table.h"
 
-namespace {
-double nowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-}  // namespace
 
 int main() {
     constexpr int kEntries = 50000, kLookups = 100000, kRounds = 5;

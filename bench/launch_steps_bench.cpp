@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "app/startup.h"
+#include "bench_support.h"
 #include "checks/caps_check.h"
 #include "checks/dx_version.h"
 #include "checks/dx_version_gate.h"
@@ -15,13 +16,6 @@
 #include "settings/settings_dialog.h"
 
 namespace {
-
-double nowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 void step(const char* name, const std::function<void()>& body) {
     const double t0 = nowMs();

@@ -8,16 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "valid_settings.h"
 
 namespace {
-
-double nowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 // Starts the program and returns the milliseconds until it signals its first frame (-1: never).
 double timeFirstFrame(const std::wstring& exe, const std::wstring& dir) {

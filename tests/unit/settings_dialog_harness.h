@@ -55,6 +55,17 @@ inline SettingsServices fakeServices(fake::Direct3D9& d3d, std::function<std::ws
     return s;
 }
 
+// One plain adapter that offers a single 1024 x 768 mode without antialiasing.
+inline fake::Adapter& addPlainAdapter(fake::Direct3D9& d3d) {
+    fake::Adapter& a = d3d.add();
+    a.setName("Scripted card", GUID{0x1234, 1, 2, {3}});
+    a.addMode(D3DFMT_X8R8G8B8, 1024, 768, 60);
+    a.depthFormats = {D3DFMT_D24S8};
+    a.multisample[{D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE}] = 1;
+    a.multisample[{D3DFMT_D24S8, D3DMULTISAMPLE_NONE}] = 1;
+    return a;
+}
+
 // Runs the dialog modally; drive gets its window from inside the modal loop. When drive leaves the
 // dialog open, it is cancelled.
 INT_PTR runDialog(CSettingsDialog& dialog, const std::function<void(HWND)>& drive);

@@ -18,12 +18,7 @@ protected:
 
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane");
-        fake::Adapter& a = d3d.add();
-        a.setName("Scripted card", GUID{0x1234, 1, 2, {3}});
-        a.addMode(D3DFMT_X8R8G8B8, 1024, 768, 60);
-        a.depthFormats = {D3DFMT_D24S8};
-        a.multisample[{D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE}] = 1;
-        a.multisample[{D3DFMT_D24S8, D3DMULTISAMPLE_NONE}] = 1;
+        harness::addPlainAdapter(d3d);
     }
     void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane"); }
     SettingsServices services() {
