@@ -2,7 +2,9 @@
 # Sets up, builds and runs the launcher from dist/win64 under Wine.
 # With DISPLAY set it runs on that display. Without one it starts a private virtual display and
 # writes a screenshot of it every few seconds to the file SKELVANE_SHOT names (default
-# ./skelvane-screen.png) until Ctrl-C stops the launcher and the display.
+# ./skelvane-screen.png) until Ctrl-C stops the launcher and the display. Nobody can click there,
+# so when the settings dialog comes up it is shot once (SKELVANE_SHOT with -settings before .png)
+# and then confirmed with Enter, which is its Start button.
 # Arguments are passed to the launcher (for example -s to show the settings dialog).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,22 +16,41 @@ had_display=${DISPLAY:-}
 shot=${SKELVANE_SHOT:-$PWD/skelvane-screen.png}
 wine_session_start "$prefix"
 
+# The settings dialog's caption as the game folder's language file gives it.
+game_folder=$PWD/dist/win64
+settings_caption() {
+  local caption
+  caption=$(iconv -f UTF-16 -t UTF-8 "$game_folder/language.txt" 2>/dev/null | tr -d '\r' |
+            sed -n 's/^ *T_SETTINGS *=//p' | head -1)
+  echo "${caption:-T_SETTINGS}"
+}
+
 launcher=""
 stop() {
   [ -n "$launcher" ] && kill "$launcher" 2>/dev/null || true
+  rm -f "$shot.tmp.png"
   wine_session_stop
 }
 trap stop EXIT
 trap 'exit 130' INT TERM
 
-cd dist/win64
-"$WINE" Skelvane.exe "$@" &
+cd "$game_folder"
+# Wine and the sound system talk a lot on stderr; that goes to a log in the prefix.
+"$WINE" Skelvane.exe "$@" 2>>"$prefix/wine.log" &
 launcher=$!
 
 if [ -z "$had_display" ]; then
   echo "run: no screen; a screenshot of the virtual display goes to $shot every 3 s. Ctrl-C stops."
+  confirmed=""
   while kill -0 "$launcher" 2>/dev/null; do
     sleep 3
+    if [ -z "$confirmed" ] && xdotool search --name "$(settings_caption)" >/dev/null 2>&1; then
+      import -display "$DISPLAY" -window root "${shot%.png}-settings.png" 2>/dev/null
+      xdotool key Return
+      confirmed=yes
+      echo "run: the settings dialog came up (${shot%.png}-settings.png); pressed Start"
+      sleep 3
+    fi
     import -display "$DISPLAY" -window root "$shot.tmp.png" 2>/dev/null && mv "$shot.tmp.png" "$shot"
   done
 fi

@@ -9,7 +9,7 @@ packages=(
   mingw-w64-i686-dev mingw-w64-x86-64-dev
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest
-  wine64 xvfb xauth imagemagick python3
+  wine64 xvfb xauth imagemagick xdotool python3
 )
 
 missing=()
