@@ -55,12 +55,6 @@ protected:
 
 }  // namespace
 
-TEST_F(DeviceCheck, SmallDesktopGivesTheResolutionLinesFirst) {
-    const std::vector<std::wstring> report = lines(check(CLocalize()));
-    ASSERT_GE(report.size(), 3u);
-    EXPECT_EQ(std::vector<std::wstring>(report.begin(), report.begin() + 3), kResolutionLines);
-}
-
 TEST_F(DeviceCheck, DriverOlderThanTheSettingIsDescribedBeforeTheResolution) {
     const CLocalize labels(m_folder.writeLanguage({L"T_VIDEOADAPTER=Video adapter: ", L"T_VDRIVER_VER=Driver version: ",
                                                    L"T_VDRV_DATE_CUR=Driver date: ",

@@ -9,20 +9,18 @@ namespace {
 
 class GameWindow : public ::testing::Test {
 protected:
+    std::unique_ptr<Process> p;
 
     // Starts the launcher with the test engine and waits for its game window.
-    HWND start(const GameFolder& folder, Process*& out, const std::wstring& arguments = L"", const std::string& script = "") {
-        process.reset(new Process(folder.file(L"Skelvane.exe"), arguments, folder.path(), engineEnv(folder, script)));
-        out = process.get();
-        return waitForWindow(process->pid(), L"Korvex//Class", L"Korvex//Window");
+    HWND start(const GameFolder& folder, const std::wstring& arguments = L"", const std::string& script = "") {
+        p = std::make_unique<Process>(folder.file(L"Skelvane.exe"), arguments, folder.path(), engineEnv(folder, script));
+        return waitForWindow(p->pid(), L"Korvex//Class", L"Korvex//Window");
     }
-    std::unique_ptr<Process> process;
 };
 
 TEST_F(GameWindow, IsAShownCentredPopupWithA512ClientAreaAndGetsTheEngine) {
     GameFolder folder;
-    Process* p = nullptr;
-    HWND window = start(folder, p, L"-x \"quoted arg\"");
+    HWND window = start(folder, L"-x \"quoted arg\"");
     ASSERT_TRUE(window);
     ASSERT_TRUE(waitFor([&] { return folder.engineLog().find("createInstance") != std::string::npos; }));
 
@@ -56,8 +54,7 @@ TEST_F(GameWindow, IsAShownCentredPopupWithA512ClientAreaAndGetsTheEngine) {
 
 TEST_F(GameWindow, SystemCloseEndsTheGameLikeAClose) {
     GameFolder folder;
-    Process* p = nullptr;
-    HWND window = start(folder, p);
+    HWND window = start(folder);
     ASSERT_TRUE(window);
     ASSERT_TRUE(waitFor([&] { return folder.engineLog().find("createInstance") != std::string::npos; }));
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -70,8 +67,7 @@ TEST_F(GameWindow, SystemCloseEndsTheGameLikeAClose) {
 TEST_F(GameWindow, EngineThatCannotStartGivesTheTranslatedBoxAndMinusOne) {
     GameFolder folder;
     folder.writeLanguage({L"T_INIT_ERROR_HDR=No game today", L"T_INIT_ERROR_MSG=The engine\\nrefused."});
-    Process* p = nullptr;
-    HWND window = start(folder, p, L"", "null");
+    HWND window = start(folder, L"", "null");
     ASSERT_TRUE(window);
     HWND box = waitForMessageBox(p->pid());
     ASSERT_TRUE(box);
@@ -87,8 +83,7 @@ TEST_F(GameWindow, EngineThatCannotStartGivesTheTranslatedBoxAndMinusOne) {
 
 TEST_F(GameWindow, MessagesTheEngineHandlesDoNotCloseTheWindow) {
     GameFolder folder;
-    Process* p = nullptr;
-    HWND window = start(folder, p, L"", "handled=0x10");
+    HWND window = start(folder, L"", "handled=0x10");
     ASSERT_TRUE(window);
     ASSERT_TRUE(waitFor([&] { return folder.engineLog().find("createInstance") != std::string::npos; }));
     PostMessageW(window, WM_CLOSE, 0, 0);

@@ -42,11 +42,6 @@ std::vector<std::wstring> languageLines() {
     return lines;
 }
 
-std::string dword(DWORD value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "REG_DWORD 0x%lx", static_cast<unsigned long>(value));
-    return text;
-}
 std::string graphicsValue(const wchar_t* name) { return regValue(settingsKey(L"Graphics"), name); }
 
 // What this test's own Direct3D object offers, asked the way the page is documented to ask.
@@ -127,17 +122,6 @@ public:
 private:
     IDirect3D9* m_d3d;
 };
-
-HWND topDialog(DWORD pid, int controlId) {
-    for (HWND w : topWindows(pid))
-        if (className(w) == "#32770" && GetDlgItem(w, controlId) && IsWindowVisible(w)) return w;
-    return nullptr;
-}
-HWND waitForTopDialog(DWORD pid, int controlId) {
-    HWND found = nullptr;
-    waitFor([&] { return (found = topDialog(pid, controlId)) != nullptr; });
-    return found;
-}
 
 class GraphicsPage : public ::testing::Test {
 protected:
@@ -233,13 +217,13 @@ TEST_F(GraphicsPage, StartStoresExactlyTheChosenResolutionAndAntialiasing) {
     selectComboIndex(control(dialog, kQuality), static_cast<int>(quality.data.size()) - 1);
 
     startTheGameAndClose(dialog);
-    EXPECT_EQ(graphicsValue(L"AdapterFormat"), dword(format));
-    EXPECT_EQ(graphicsValue(L"Width"), dword(mode.Width));
-    EXPECT_EQ(graphicsValue(L"Height"), dword(mode.Height));
-    EXPECT_EQ(graphicsValue(L"RefreshRate"), dword(mode.RefreshRate));
-    EXPECT_EQ(graphicsValue(L"SurfaceFormat"), dword(mode.Format));
-    EXPECT_EQ(graphicsValue(L"MultiSampleType"), dword(samples));
-    EXPECT_EQ(graphicsValue(L"MultiSampleQuality"), dword(static_cast<DWORD>(quality.data.back())));
+    EXPECT_EQ(graphicsValue(L"AdapterFormat"), regDword(format));
+    EXPECT_EQ(graphicsValue(L"Width"), regDword(mode.Width));
+    EXPECT_EQ(graphicsValue(L"Height"), regDword(mode.Height));
+    EXPECT_EQ(graphicsValue(L"RefreshRate"), regDword(mode.RefreshRate));
+    EXPECT_EQ(graphicsValue(L"SurfaceFormat"), regDword(mode.Format));
+    EXPECT_EQ(graphicsValue(L"MultiSampleType"), regDword(samples));
+    EXPECT_EQ(graphicsValue(L"MultiSampleQuality"), regDword(static_cast<DWORD>(quality.data.back())));
 }
 
 TEST_F(GraphicsPage, TheAdvancedDialogKeepsWhatWasTickedAndTheHiddenSwitchesSurvive) {
@@ -250,7 +234,7 @@ TEST_F(GraphicsPage, TheAdvancedDialogKeepsWhatWasTickedAndTheHiddenSwitchesSurv
     const HWND page = pageWith(dialog, kAdvanced);
 
     clickButton(page, kAdvanced);
-    HWND advanced = waitForTopDialog(process->pid(), kTripleBuffer);
+    HWND advanced = waitForDialogWith(process->pid(), kTripleBuffer);
     ASSERT_TRUE(advanced);
     for (int id : {kVSync, kTripleBuffer, kGlow}) EXPECT_FALSE(isChecked(GetDlgItem(advanced, id))) << id;
     clickButton(advanced, kTripleBuffer);
@@ -259,7 +243,7 @@ TEST_F(GraphicsPage, TheAdvancedDialogKeepsWhatWasTickedAndTheHiddenSwitchesSurv
     ASSERT_TRUE(waitFor([&] { return !IsWindow(advanced); }));
 
     clickButton(page, kAdvanced);
-    advanced = waitForTopDialog(process->pid(), kTripleBuffer);
+    advanced = waitForDialogWith(process->pid(), kTripleBuffer);
     ASSERT_TRUE(advanced);
     EXPECT_TRUE(isChecked(GetDlgItem(advanced, kTripleBuffer))) << "the state left by the first opening";
     EXPECT_FALSE(isChecked(GetDlgItem(advanced, kGlow)));
@@ -306,8 +290,8 @@ protected:
 TEST_F(SmallDesktop, TheWarningsDialogBlocksTheChoiceUntilTheWarningsAreIgnored) {
     HWND dialog = startDialog();
     ASSERT_TRUE(dialog);
-    HWND warnings = nullptr;
-    ASSERT_TRUE(waitFor([&] { return (warnings = topDialog(process->pid(), kReport)) != nullptr; }));
+    const HWND warnings = waitForDialogWith(process->pid(), kReport);
+    ASSERT_TRUE(warnings);
     EXPECT_EQ(narrow(windowText(warnings)), "Warnings");
     EXPECT_TRUE(waitFor([&] { return inFront(warnings, dialog); }, 5s));
     const std::wstring report = reportText(warnings);

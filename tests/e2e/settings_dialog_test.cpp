@@ -38,29 +38,34 @@ protected:
         EXPECT_TRUE(process->waitExit(20s, code));
         return code;
     }
-    // A first start that saves with Start; leaves the game running.
-    void saveThroughDialog() {
-        start();
-        HWND dialog = waitForSettingsDialog(process->pid());
-        ASSERT_TRUE(dialog);
-        clickButton(dialog, kStart);
-        HWND game = gameWindow();
+    HWND openDialog(const std::wstring& arguments = L"") {
+        start(arguments);
+        return waitForSettingsDialog(process->pid());
+    }
+    // Closes the running game, which ends normally.
+    void closeGame() {
+        const HWND game = gameWindow();
         ASSERT_TRUE(game);
         PostMessageW(game, WM_CLOSE, 0, 0);
         EXPECT_EQ(exitCode(), 0u);
     }
+    // A first start that saves with Start.
+    void saveThroughDialog() {
+        HWND dialog = openDialog();
+        ASSERT_TRUE(dialog);
+        clickButton(dialog, kStart);
+        closeGame();
+    }
 };
 
 TEST_F(SettingsDialog, FirstStartShowsItAndStartStoresEveryValueThenTheGameRuns) {
-    start();
-    HWND dialog = waitForSettingsDialog(process->pid());
+    HWND dialog = openDialog();
     ASSERT_TRUE(dialog);
     EXPECT_EQ(narrow(windowText(dialog)), "Game settings");
     EXPECT_EQ(narrow(windowText(control(dialog, kStart))), "Play");
     EXPECT_FALSE(gameWindow(0ms));
     clickButton(dialog, kStart);
-    HWND game = gameWindow();
-    ASSERT_TRUE(game);
+    ASSERT_TRUE(gameWindow());
 
     EXPECT_EQ(regValue(settingsKey(), L"ShowSettingsAtLaunch"), "REG_DWORD 0x0");
     const std::string id = regValue(settingsKey(L"Graphics"), L"DeviceIdentifier");
@@ -74,19 +79,16 @@ TEST_F(SettingsDialog, FirstStartShowsItAndStartStoresEveryValueThenTheGameRuns)
     for (const wchar_t* name : {L"SoundOutput", L"SoundDriver", L"SoundSpeakerMode", L"SoundSampleRate"})
         EXPECT_EQ(regValue(settingsKey(L"Sound"), name).substr(0, 10), "REG_DWORD ") << narrow(name);
 
-    PostMessageW(game, WM_CLOSE, 0, 0);
-    EXPECT_EQ(exitCode(), 0u);
+    closeGame();
 
     start();  // the stored settings are good now: no dialog
     ASSERT_TRUE(gameWindow());
     EXPECT_FALSE(waitForSettingsDialog(process->pid(), 0ms));
-    PostMessageW(gameWindow(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(exitCode(), 0u);
+    closeGame();
 }
 
 TEST_F(SettingsDialog, OkSavesButDoesNotStartTheGame) {
-    start();
-    HWND dialog = waitForSettingsDialog(process->pid());
+    HWND dialog = openDialog();
     ASSERT_TRUE(dialog);
     clickButton(dialog, IDOK);
     EXPECT_EQ(exitCode(), 1u);
@@ -96,8 +98,7 @@ TEST_F(SettingsDialog, OkSavesButDoesNotStartTheGame) {
 
 TEST_F(SettingsDialog, CancelEscapeAndTheCloseBoxSaveNothing) {
     for (int way = 0; way < 3; ++way) {
-        start();
-        HWND dialog = waitForSettingsDialog(process->pid());
+        HWND dialog = openDialog();
         ASSERT_TRUE(dialog) << way;
         clickButton(dialog, kShowAtLaunch);
         if (way == 0) clickButton(dialog, IDCANCEL);
@@ -112,8 +113,7 @@ TEST_F(SettingsDialog, CancelEscapeAndTheCloseBoxSaveNothing) {
 TEST_F(SettingsDialog, ShowSwitchOpensItWhenNothingElseAsks) {
     saveThroughDialog();
     for (const wchar_t* arguments : {L"-s", L"-S", L"/s"}) {
-        start(arguments);
-        HWND dialog = waitForSettingsDialog(process->pid());
+        HWND dialog = openDialog(arguments);
         ASSERT_TRUE(dialog) << narrow(arguments);
         clickButton(dialog, IDCANCEL);
         EXPECT_EQ(exitCode(), 1u);
@@ -121,39 +121,33 @@ TEST_F(SettingsDialog, ShowSwitchOpensItWhenNothingElseAsks) {
 }
 
 TEST_F(SettingsDialog, ResetSwitchTicksTheBoxAndReachesTheEngineUnlessUnticked) {
-    start(L"/r -s");
-    HWND dialog = waitForSettingsDialog(process->pid());
+    HWND dialog = openDialog(L"/r -s");
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(isChecked(control(dialog, 1017)));
     EXPECT_EQ(narrow(windowText(control(dialog, 1017))), "Reset the game");
     clickButton(dialog, kStart);
     ASSERT_TRUE(gameWindow());
     ASSERT_TRUE(waitFor([&] { return folder.engineLog().find("reset=1") != std::string::npos; }));
-    PostMessageW(gameWindow(), WM_CLOSE, 0, 0);
-    exitCode();
+    closeGame();
 
-    start(L"/r -s");
-    dialog = waitForSettingsDialog(process->pid());
+    dialog = openDialog(L"/r -s");
     ASSERT_TRUE(dialog);
     clickButton(dialog, 1017);
     ASSERT_TRUE(waitFor([&] { return !isChecked(control(dialog, 1017)); }));
     clickButton(dialog, kStart);
     ASSERT_TRUE(gameWindow());
     ASSERT_TRUE(waitFor([&] { return folder.engineLog().find("reset=0") != std::string::npos; }));
-    PostMessageW(gameWindow(), WM_CLOSE, 0, 0);
-    exitCode();
+    closeGame();
 
     start(L"-r");  // valid settings: no dialog, and the flag still goes through
     ASSERT_TRUE(gameWindow());
     ASSERT_TRUE(waitFor([&] { return folder.engineLog().rfind("reset=1") > folder.engineLog().find("reset=0"); }));
-    PostMessageW(gameWindow(), WM_CLOSE, 0, 0);
-    exitCode();
+    closeGame();
 }
 
 TEST_F(SettingsDialog, ShowAtLaunchIsOnlyStoredByStartOrOk) {
     saveThroughDialog();
-    start(L"-s");
-    HWND dialog = waitForSettingsDialog(process->pid());
+    HWND dialog = openDialog(L"-s");
     ASSERT_TRUE(dialog);
     clickButton(dialog, kShowAtLaunch);
     ASSERT_TRUE(waitFor([&] { return isChecked(control(dialog, kShowAtLaunch)); }));
@@ -161,8 +155,7 @@ TEST_F(SettingsDialog, ShowAtLaunchIsOnlyStoredByStartOrOk) {
     exitCode();
     EXPECT_EQ(regValue(settingsKey(), L"ShowSettingsAtLaunch"), "REG_DWORD 0x0");
 
-    start(L"-s");
-    dialog = waitForSettingsDialog(process->pid());
+    dialog = openDialog(L"-s");
     ASSERT_TRUE(dialog);
     clickButton(dialog, kShowAtLaunch);
     ASSERT_TRUE(waitFor([&] { return isChecked(control(dialog, kShowAtLaunch)); }));
@@ -170,8 +163,7 @@ TEST_F(SettingsDialog, ShowAtLaunchIsOnlyStoredByStartOrOk) {
     exitCode();
     EXPECT_EQ(regValue(settingsKey(), L"ShowSettingsAtLaunch"), "REG_DWORD 0x1");
 
-    start();  // now it comes by itself
-    dialog = waitForSettingsDialog(process->pid());
+    dialog = openDialog();  // now it comes by itself
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(isChecked(control(dialog, kShowAtLaunch)));
     clickButton(dialog, IDCANCEL);
@@ -185,8 +177,7 @@ TEST_F(SettingsDialog, AFailedSaveKeepsTheDialogOpenAndStartAgainRetries) {
                               KEY_ALL_ACCESS, nullptr, &root, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(root);
-    start();
-    HWND dialog = waitForSettingsDialog(process->pid());
+    HWND dialog = openDialog();
     ASSERT_TRUE(dialog);
     clickButton(dialog, kStart);
     HWND box = waitForMessageBox(process->pid());
@@ -203,23 +194,18 @@ TEST_F(SettingsDialog, AFailedSaveKeepsTheDialogOpenAndStartAgainRetries) {
     clickButton(dialog, kStart);
     ASSERT_TRUE(gameWindow());
     EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundSampleRate").substr(0, 10), "REG_DWORD ");
-    PostMessageW(gameWindow(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(exitCode(), 0u);
+    closeGame();
 }
 
 TEST_F(SettingsDialog, EnterWithNoButtonFocusedIsStart) {
-    start();
-    HWND dialog = waitForSettingsDialog(process->pid());
+    HWND dialog = openDialog();
     ASSERT_TRUE(dialog);
     PostMessageW(control(dialog, 1002), WM_KEYDOWN, VK_RETURN, 0);
-    ASSERT_TRUE(gameWindow());
-    PostMessageW(gameWindow(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(exitCode(), 0u);
+    closeGame();
 }
 
 TEST_F(SettingsDialog, TabReachesTheListsOnThePage) {
-    start(L"-s");
-    HWND dialog = waitForSettingsDialog(process->pid());
+    HWND dialog = openDialog(L"-s");
     ASSERT_TRUE(dialog);
     const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
     auto focus = [&] {

@@ -6,8 +6,6 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
-#include <cstdio>
-
 #include "dialog_driver.h"
 #include "e2e.h"
 
@@ -36,12 +34,6 @@ std::vector<std::wstring> expectedOutputs() {
     if (waveOut) outputs.push_back(L"Windows Multimedia Waveout");
     if (directSound > 0) outputs.push_back(L"Direct Sound");
     return outputs;
-}
-
-std::string dword(LONG_PTR value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "REG_DWORD 0x%lx", static_cast<unsigned long>(static_cast<DWORD>(value)));
-    return text;
 }
 
 class SoundPage : public ::testing::Test {
@@ -104,10 +96,10 @@ TEST_F(SoundPage, FirstStartOffersThisMachinesOutputsAndStartStoresTheChoices) {
     const HWND game = waitForWindow(process->pid(), L"Korvex//Class", L"Korvex//Window", 20s);
     ASSERT_TRUE(game);
 
-    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundOutput"), dword(outputs.data.back()));
-    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundDriver"), dword(newDrivers.data.back()));
-    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundSpeakerMode"), dword(1));
-    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundSampleRate"), dword(44100));
+    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundOutput"), regDword(static_cast<DWORD>(outputs.data.back())));
+    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundDriver"), regDword(static_cast<DWORD>(newDrivers.data.back())));
+    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundSpeakerMode"), regDword(1));
+    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundSampleRate"), regDword(44100));
     PostMessageW(game, WM_CLOSE, 0, 0);
     EXPECT_EQ(exitCode(), 0u);
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <sstream>
 
 namespace e2e {
@@ -46,20 +47,20 @@ private:
     void* m_address = nullptr;
 };
 
-HWND topDialogWith(DWORD pid, int controlId) {
+HWND visibleDialogWith(DWORD pid, int controlId) {
     for (HWND w : topWindows(pid))
-        if (className(w) == "#32770" && GetDlgItem(w, controlId)) return w;
+        if (className(w) == "#32770" && GetDlgItem(w, controlId) && IsWindowVisible(w)) return w;
     return nullptr;
 }
 }  // namespace
 
-HWND waitForSettingsDialog(DWORD pid, Ms timeout) {
+HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout) {
     HWND found = nullptr;
-    waitFor([&] { return (found = topDialogWith(pid, 1002)) != nullptr && IsWindowVisible(found); }, timeout);
-    return found && IsWindowVisible(found) ? found : nullptr;
+    waitFor([&] { return (found = visibleDialogWith(pid, controlId)) != nullptr; }, timeout);
+    return found;
 }
 
-HWND findWarningsDialog(DWORD pid) { return topDialogWith(pid, 1016); }
+HWND waitForSettingsDialog(DWORD pid, Ms timeout) { return waitForDialogWith(pid, 1002, timeout); }
 
 HWND control(HWND settings, int controlId) {
     ChildSearch s{controlId, nullptr};
@@ -118,6 +119,12 @@ bool selectTab(HWND settings, int index) {
 
 std::wstring settingsKey(const std::wstring& subkey) {
     return L"HKCU\\Software\\Tolmira\\Skelvane" + (subkey.empty() ? L"" : L"\\" + subkey);
+}
+
+std::string regDword(DWORD value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "REG_DWORD 0x%lx", static_cast<unsigned long>(value));
+    return text;
 }
 
 std::string regValue(const std::wstring& key, const std::wstring& name) {

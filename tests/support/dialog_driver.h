@@ -12,8 +12,8 @@ namespace e2e {
 
 // The settings dialog of the process (the top-level dialog with the tab control), when shown.
 HWND waitForSettingsDialog(DWORD pid, Ms timeout = 20s);
-// The warnings dialog (the top-level dialog with the report control).
-HWND findWarningsDialog(DWORD pid);
+// A shown top-level dialog of the process holding the control with this id.
+HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout = 10s);
 // The child dialog of the settings dialog that holds the control with this id.
 HWND pageWith(HWND settings, int controlId);
 HWND control(HWND settings, int controlId);
@@ -35,6 +35,8 @@ bool selectTab(HWND settings, int index);
 
 // The value as `reg query` prints it: "REG_DWORD 0x1", "REG_SZ {...}"; empty when absent.
 std::string regValue(const std::wstring& key, const std::wstring& name);
+// A DWORD as regValue prints it.
+std::string regDword(DWORD value);
 std::wstring settingsKey(const std::wstring& subkey = L"");
 
 }  // namespace e2e

@@ -45,6 +45,8 @@ struct Services {
     }
 };
 
+std::vector<unsigned> ymd(const DriverDate& d) { return {d.year, d.month, d.day}; }
+
 std::wstring driverLines(fake::Direct3D9& d3d, Services& services, const CLocalize& localize = CLocalize(),
                          UINT adapter = 0) {
     std::wstring report;
@@ -57,11 +59,9 @@ std::wstring driverLines(fake::Direct3D9& d3d, Services& services, const CLocali
 TEST(DriverDate, SettingIsDayMonthYearWithFullStops) {
     DriverDate date;
     ASSERT_TRUE(parseDriverDateSetting(L"15.03.2006", date));
-    EXPECT_EQ(date.year, 2006u);
-    EXPECT_EQ(date.month, 3u);
-    EXPECT_EQ(date.day, 15u);
+    EXPECT_EQ(ymd(date), (std::vector<unsigned>{2006, 3, 15}));
     ASSERT_TRUE(parseDriverDateSetting(L"1.6.2006", date));
-    EXPECT_EQ(date.month, 6u);
+    EXPECT_EQ(ymd(date), (std::vector<unsigned>{2006, 6, 1}));
     EXPECT_FALSE(parseDriverDateSetting(L"2006-06-01", date));
     EXPECT_FALSE(parseDriverDateSetting(L"15.03", date));
     EXPECT_FALSE(parseDriverDateSetting(L"", date));
@@ -76,15 +76,8 @@ TEST(DriverDate, OlderIsLexicographicAndEqualIsNotOlder) {
 }
 
 TEST(DriverDate, SourcesOfTheDriverDate) {
-    const DriverDate whql = whqlDriverDate((7u << 16) | (5u << 8) | 31u);
-    EXPECT_EQ(whql.year, 2006u);
-    EXPECT_EQ(whql.month, 5u);
-    EXPECT_EQ(whql.day, 31u);
-
-    const DriverDate cim = parseCimDate(L"20050815000000.000000+000");
-    EXPECT_EQ(cim.year, 2005u);
-    EXPECT_EQ(cim.month, 8u);
-    EXPECT_EQ(cim.day, 15u);
+    EXPECT_EQ(ymd(whqlDriverDate((7u << 16) | (5u << 8) | 31u)), (std::vector<unsigned>{2006, 5, 31}));
+    EXPECT_EQ(ymd(parseCimDate(L"20050815000000.000000+000")), (std::vector<unsigned>{2005, 8, 15}));
     EXPECT_FALSE(parseCimDate(L"200508").known());
     EXPECT_FALSE(parseCimDate(L"unknown").known());
     EXPECT_FALSE(parseCimDate(nullptr).known());

@@ -244,37 +244,24 @@ TEST_F(GameHost, DestructorDetachesTheHostFromAWindowThatOutlivesIt) {
     EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(-5, -5)), HTNOWHERE) << "default processing now";
 }
 
-class PumpMessages : public GameHost {
-protected:
-    int queued(UINT message) {
+// Counts 0 and negative dispatch nothing, positive ones at most that many; a quit at the head stops
+// the pump and stays queued.
+TEST_F(GameHost, PumpMessagesDispatchesAtMostTheCountAndStopsAtAQuit) {
+    makeHost();
+    takeMessage(window, WM_GAME_CREATE);
+    const auto queued = [](UINT message) {
         int n = 0;
         MSG msg;
         while (PeekMessageW(&msg, nullptr, message, message, PM_REMOVE)) ++n;
         return n;
+    };
+    for (const int count : {0, -4, 2}) {
+        for (int i = 0; i < 3; ++i) PostMessageW(window, WM_PROBE, 0, 0);
+        game->pumpMessages(count);
+        EXPECT_EQ(queued(WM_PROBE), count > 0 ? 3 - count : 3) << count;
     }
-};
-
-TEST_F(PumpMessages, ZeroOrNegativeCountsDoNothing) {
-    makeHost();
-    takeMessage(window, WM_GAME_CREATE);
-    for (int i = 0; i < 3; ++i) PostMessageW(window, WM_PROBE, 0, 0);
-    game->pumpMessages(0);
-    game->pumpMessages(-4);
-    EXPECT_EQ(queued(WM_PROBE), 3);
-}
-
-TEST_F(PumpMessages, PositiveCountsDispatchAtMostThatMany) {
-    makeHost();
-    takeMessage(window, WM_GAME_CREATE);
-    for (int i = 0; i < 3; ++i) PostMessageW(window, WM_PROBE, 0, 0);
-    game->pumpMessages(2);
-    EXPECT_EQ(queued(WM_PROBE), 1);
     game->pumpMessages(10);  // an empty queue ends the pump early
-}
 
-TEST_F(PumpMessages, QuitAtTheHeadStopsAndStaysQueued) {
-    makeHost();
-    takeMessage(window, WM_GAME_CREATE);
     PostThreadMessageW(GetCurrentThreadId(), WM_QUIT, 3, 0);
     PostMessageW(window, WM_PROBE, 0, 0);
     game->pumpMessages(5);

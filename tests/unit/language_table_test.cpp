@@ -1,28 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <random>
 #include <string>
 
 #include "config/language_table.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
 LanguageMap parse(const std::wstring& body) { return parseLanguageText(body.data(), body.size()); }
 
-// Writes bytes to a temporary file and builds the table from it.
+// Writes bytes to a file in a scratch folder and builds the table from it.
 class LanguageFileTest : public ::testing::Test {
 protected:
-    std::wstring path;
-    void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        path = std::wstring(temp) + L"skelvane-lang-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
-    }
-    void TearDown() override { DeleteFileW(path.c_str()); }
+    test::ScratchFolder dir;
     CLocalize load(const std::string& bytes) {
-        std::ofstream(path.c_str(), std::ios::binary) << bytes;
-        return CLocalize(path);
+        dir.write(L"lang.txt", bytes);
+        return CLocalize(dir.file(L"lang.txt"));
     }
     static std::string utf16(const std::wstring& s) {
         return std::string(reinterpret_cast<const char*>(s.data()), s.size() * 2);
@@ -97,7 +91,6 @@ TEST(LanguageParse, FirstOfDuplicateKeysWins) {
 }
 
 TEST(LanguageTranslate, MissingKeysComeBackWidened) {
-    const std::wstring body = L"T_OK=Fine\r\n=for the empty key";
     CLocalize table;
     EXPECT_EQ(table.translate("T_OK"), L"T_OK");
     EXPECT_EQ(table.translate(std::wstring(L"T_AA_NONE")), L"T_AA_NONE");

@@ -1,33 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <fstream>
 #include <string>
 
 #include "config/options_file.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
 // An options file in a scratch folder made the current directory for the test.
 class OptionsFileTest : public ::testing::Test {
 protected:
-    wchar_t previous[MAX_PATH] = {};
-    std::wstring dir;
-    void SetUp() override {
-        GetCurrentDirectoryW(MAX_PATH, previous);
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        dir = std::wstring(temp) + L"skelvane-options-" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(dir.c_str(), nullptr);
-        ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
-    }
-    void TearDown() override {
-        SetCurrentDirectoryW(previous);
-        DeleteFileW((dir + L"\\korvex.ini").c_str());
-        RemoveDirectoryW(dir.c_str());
-    }
-    void write(const std::string& text) { std::ofstream((dir + L"\\korvex.ini").c_str(), std::ios::binary) << text; }
+    test::ScratchFolder dir;
+    void write(const std::string& text) { ASSERT_TRUE(dir.write(L"korvex.ini", text)); }
     static std::wstring language() { return readOption(L"korvex.ini", L"OPTIONS", L"Language", L"language.txt"); }
 };
 

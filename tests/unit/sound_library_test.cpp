@@ -1,5 +1,5 @@
 // The sound library's stand-in (fmod.dll, imported at load time) against what the system itself says
-// of its sound devices, and the launcher's lists built from it.
+// of its sound devices.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,8 +10,6 @@
 #include <vector>
 
 #include "fmod.h"
-#include "settings/sound_choices.h"
-#include "settings/sound_library.h"
 
 namespace {
 
@@ -80,21 +78,4 @@ TEST(SoundLibraryStandIn, DriversAreTheSystemsWaveOutAndDirectSoundDevices) {
     EXPECT_EQ(driverNames(), directSoundNames());
     ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_AUTODETECT));
     EXPECT_EQ(driverNames(), directSoundNames().empty() ? waveOutNames() : directSoundNames());
-}
-
-// What the player is offered on this machine, through the launcher's own import of the library.
-TEST(SoundLibraryStandIn, TheLaunchersListsOnThisMachine) {
-    SoundLibrary library;
-    EXPECT_TRUE(soundLibraryVersionAccepted(library));
-    std::wstring offered;
-    for (const ListEntry& output : soundOutputChoices(library, FSOUND_OUTPUT_AUTODETECT).entries) {
-        offered += output.text + L": ";
-        const ChoiceList drivers = soundDriverChoices(library, static_cast<int>(output.data), 0);
-        EXPECT_FALSE(drivers.entries.empty()) << "an output is offered only with drivers";
-        for (const ListEntry& driver : drivers.entries) offered += L"\"" + driver.text + L"\" ";
-    }
-    EXPECT_NE(offered.find(L"NoSound: \"NoSound SW \""), std::wstring::npos) << offered;
-    EXPECT_EQ(offered.find(L"A3D"), std::wstring::npos) << offered;
-    std::printf("Sound outputs here: %ls\n", offered.c_str());
-    library.setOutput(FSOUND_OUTPUT_NOSOUND);
 }

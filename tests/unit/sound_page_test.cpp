@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -17,18 +16,6 @@ namespace {
 
 const wchar_t kRoot[] = L"Software\\Tolmira\\Skelvane";
 const wchar_t kSoundKey[] = L"Software\\Tolmira\\Skelvane\\Sound";
-
-// The harness library with driver counts that can change from one question to the next.
-struct ChangingSoundLibrary : harness::ScriptedSoundLibrary {
-    std::map<int, std::deque<int>> counts;  // first answers per output, then the script's own
-    int getNumDrivers() override {
-        std::deque<int>& scripted = counts[current];
-        if (scripted.empty()) return ScriptedSoundLibrary::getNumDrivers();
-        const int count = scripted.front();
-        scripted.pop_front();
-        return count;
-    }
-};
 
 // A message box of this thread, caught while its modal loop runs and closed again.
 struct SeenBox {
@@ -94,7 +81,7 @@ class SoundPage : public ::testing::Test {
 protected:
     fake::Direct3D9 d3d;
     CLocalize localize;
-    std::shared_ptr<ChangingSoundLibrary> sound = std::make_shared<ChangingSoundLibrary>();
+    std::shared_ptr<harness::ScriptedSoundLibrary> sound = std::make_shared<harness::ScriptedSoundLibrary>();
 
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kRoot);
@@ -162,20 +149,6 @@ TEST_F(SoundPage, Version374IsAcceptedAndAnOlderLibraryEndsTheDialogBeforeItShow
     EXPECT_EQ(sound->setOutputCalls.back(), FSOUND_OUTPUT_NOSOUND);
 }
 
-TEST_F(SoundPage, OutputsThatStopAnsweringAreLeftOutAndTheStoredOneIsSelected) {
-    storeSound(L"SoundOutput", FSOUND_OUTPUT_WINMM);
-    sound->counts[FSOUND_OUTPUT_DSOUND] = {3, 0};  // drivers in the first pass only
-    harness::runDialog(*dialog(), [](HWND w) {
-        const harness::Combo outputs = harness::readCombo(w, IDC_SND_OUTPUT);
-        EXPECT_EQ(outputs.texts, (std::vector<std::wstring>{L"Autodetect", L"NoSound", L"Windows Multimedia Waveout"}));
-        EXPECT_EQ(outputs.data, (std::vector<LONG_PTR>{-1, 0, 1}));
-        EXPECT_EQ(outputs.selected, 2);
-        EXPECT_EQ(harness::readCombo(w, IDC_SND_DRIVER).texts, (std::vector<std::wstring>{L"Speakers SW ", L"Headset SW "}));
-        start(w);
-    });
-    EXPECT_EQ(stored(L"SoundOutput"), static_cast<DWORD>(FSOUND_OUTPUT_WINMM));
-}
-
 TEST_F(SoundPage, NoUsableOutputLeavesBothListsEmptyAndStoresMinusOne) {
     sound->outputs.clear();
     sound->outputs[FSOUND_OUTPUT_A3D] = {};  // selectable, but without drivers
@@ -189,21 +162,6 @@ TEST_F(SoundPage, NoUsableOutputLeavesBothListsEmptyAndStoresMinusOne) {
     });
     EXPECT_EQ(stored(L"SoundOutput"), 0xFFFFFFFFu);
     EXPECT_EQ(stored(L"SoundDriver"), 0xFFFFFFFFu);
-}
-
-TEST_F(SoundPage, DriverEntriesShowNameMixingAndEaxExactly) {
-    sound->outputs[FSOUND_OUTPUT_AUTODETECT] = {
-        {"Creative", true, FSOUND_CAPS_HARDWARE | FSOUND_CAPS_EAX2},
-        {"Onboard", true, FSOUND_CAPS_HARDWARE},
-        {"USB", false, 0},
-        {nullptr, true, FSOUND_CAPS_EAX3},
-    };
-    harness::runDialog(*dialog(), [](HWND w) {
-        const harness::Combo drivers = harness::readCombo(w, IDC_SND_DRIVER);
-        EXPECT_EQ(drivers.texts, (std::vector<std::wstring>{L"Creative HW EAX", L"Onboard HW ", L"USB  ", L" SW EAX"}));
-        EXPECT_EQ(drivers.data, (std::vector<LONG_PTR>{0, 1, 2, 3}));
-        EXPECT_EQ(drivers.selected, 0);
-    });
 }
 
 TEST_F(SoundPage, ChangingTheOutputKeepsTheDriverIndexWhenItExists) {

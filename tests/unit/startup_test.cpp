@@ -101,10 +101,6 @@ TEST(Startup, LowFragmentationHeapIsSwitchedOnForAProcessHeap) {
     EXPECT_TRUE(enableLowFragmentationHeap(GetProcessHeap()));
 }
 
-}  // namespace
-
-namespace {
-
 TEST(Resources, DialogTemplatesAreInTheNeutralSystemDefaultLanguage) {
     for (int id = 102; id <= 106; ++id)
         EXPECT_TRUE(FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(id), MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT)))
