@@ -1,6 +1,6 @@
 // The device check against what the system really has: Wine's Direct3D object, its
 // system-management service and the date format of its user, on a 640 x 480 desktop.
-// Nothing shows the report yet, so the test calls the check as the settings dialog will.
+// The test calls the check directly, the way the settings dialog and its warnings dialog do.
 #include <gtest/gtest.h>
 
 #include <windows.h>
