@@ -13,24 +13,14 @@
 #include "app/startup.h"
 #include "config/language_table.h"
 #include "config/options_file.h"
+#include "win/ansi_text.h"
 #include "win/timer_resolution.h"
 
 namespace {
 
-std::wstring widen(const char* text) {
-    std::wstring wide;
-    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (n > 1) {
-        wide.resize(static_cast<size_t>(n));
-        MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
-        wide.resize(static_cast<size_t>(n - 1));
-    }
-    return wide;
-}
-
 // Nothing to translate with yet: the table itself could not be built.
 int reportTableFailure(const std::exception& e) {
-    const std::wstring text = L"The language table could not be loaded: " + widen(e.what());
+    const std::wstring text = L"The language table could not be loaded: " + win::widenAnsi(e.what());
     MessageBoxW(nullptr, text.c_str(), L"Fatal error", MB_ICONERROR);
     return 1;
 }

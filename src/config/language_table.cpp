@@ -3,9 +3,10 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include <cstring>
 #include <memory>
 #include <vector>
+
+#include "win/ansi_text.h"
 
 namespace {
 
@@ -94,18 +95,7 @@ CLocalize::CLocalize(const std::wstring& path) {
     m_table = parseLanguageText(body.data(), body.size());
 }
 
-std::wstring CLocalize::translate(const char* key) const {
-    std::wstring wide;
-    const int keyLength = key ? static_cast<int>(strlen(key)) : 0;
-    if (keyLength > 0) {
-        const int n = MultiByteToWideChar(CP_ACP, 0, key, keyLength, nullptr, 0);
-        if (n > 0) {
-            wide.resize(static_cast<size_t>(n));
-            MultiByteToWideChar(CP_ACP, 0, key, keyLength, wide.data(), n);
-        }
-    }
-    return translate(wide);
-}
+std::wstring CLocalize::translate(const char* key) const { return translate(win::widenAnsi(key)); }
 
 std::wstring CLocalize::translate(const std::wstring& key) const {
     const auto it = m_table.find(key);

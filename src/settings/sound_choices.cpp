@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "fmod.h"
+#include "win/ansi_text.h"
 
 namespace {
 
@@ -42,16 +43,6 @@ ChoiceList choose(std::vector<ListEntry> entries, int wanted) {
 
 bool hasDrivers(ISoundLibrary& library, int outputType) {
     return library.setOutput(outputType) && library.getNumDrivers() > 0;
-}
-
-std::wstring widen(const char* text) {
-    if (!text) return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (n <= 1) return std::wstring();
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
 }
 
 }  // namespace
@@ -97,7 +88,7 @@ std::wstring soundDriverText(const char* name, bool capsRead, unsigned int caps)
         mixing = caps & FSOUND_CAPS_HARDWARE ? L"HW" : L"SW";
         if (caps & (FSOUND_CAPS_EAX2 | FSOUND_CAPS_EAX3)) eax = L"EAX";
     }
-    return widen(name) + L" " + mixing + L" " + eax;
+    return win::widenAnsi(name) + L" " + mixing + L" " + eax;
 }
 
 ChoiceList speakerModeChoices(const CLocalize& localize, int speakerMode) {
