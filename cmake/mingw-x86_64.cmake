@@ -1,4 +1,4 @@
-# 64-bit Windows: the build that runs under Wine on the development machines.
+# 64-bit Windows.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
@@ -9,10 +9,4 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(SKELVANE_ARCH amd64)
-find_program(WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-if(NOT WINE64)
-  find_program(WINE64 wine64)
-endif()
-if(WINE64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE64})
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/wine.cmake)

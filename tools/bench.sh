@@ -1,22 +1,26 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks under Wine on a private virtual display; prints their figures.
+# Builds and runs the benchmarks under Wine on a private virtual display and prints their figures,
+# for the shipping 32-bit build first, then the 64-bit one (SKELVANE_BUILDS chooses, e.g. "win32").
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/build.sh win64
+read -r -a builds <<<"${SKELVANE_BUILDS:-win32 win64}"
+tools/build.sh "${builds[@]}"
 
 . tools/wine_session.sh
 prefix=$(mktemp -d /tmp/skelvane-bench-prefix.XXXXXX)
 trap 'wine_session_stop; rm -rf "$prefix"' EXIT
 wine_session_start "$prefix" 1024x768x24 force-xvfb
 
-bin=build/win64/bench/bin
 win() { echo "Z:$(realpath "$1")" | tr / '\\'; }
-"$WINE" "$bin/language_bench.exe" > "$prefix/out.txt" 2>/dev/null; cat "$prefix/out.txt"
-# Every other *_bench.exe runs here: caps_check_bench, graphics_cascade_bench (adapter selection to
-# the end of the graphics cascade, with and without the driver-date check) and those added later.
-for b in "$bin"/*_bench.exe; do
-  case "$(basename "$b")" in language_bench.exe|startup_bench.exe) continue ;; esac
-  "$WINE" "$b" > "$prefix/out.txt" 2>/dev/null; cat "$prefix/out.txt"
+for build in "${builds[@]}"; do
+  echo "== $build"
+  bin=build/$build/bench/bin
+  # Every *_bench.exe but the start-up one, which needs the game folder: the language table, the
+  # device check, the graphics cascade, the launch steps and those added later.
+  for b in "$bin"/*_bench.exe; do
+    [ "$(basename "$b")" = startup_bench.exe ] && continue
+    "$WINE" "$b" > "$prefix/out.txt" 2>/dev/null; cat "$prefix/out.txt"
+  done
+  "$WINE" "$bin/startup_bench.exe" "$(win "dist/$build")" "$(win "$bin/reference_frame.exe")" > "$prefix/out.txt" 2>/dev/null
+  cat "$prefix/out.txt"
 done
-"$WINE" "$bin/startup_bench.exe" "$(win dist/win64)" "$(win "$bin/reference_frame.exe")" > "$prefix/out.txt" 2>/dev/null
-cat "$prefix/out.txt"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the launcher from dist/win64 under Wine.
+# Sets up, builds and runs the launcher under Wine: the shipping 32-bit build from dist/win32, or the
+# 64-bit one from dist/win64 with SKELVANE_BUILD=win64.
 # With DISPLAY set it runs on that display. Without one it starts a private virtual display and
 # writes a screenshot of it every few seconds to the file SKELVANE_SHOT names (default
 # ./skelvane-screen.png) until Ctrl-C stops the launcher and the display. Nobody can click there,
@@ -8,7 +9,9 @@
 # Arguments are passed to the launcher (for example -s to show the settings dialog).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/build.sh
+build=${SKELVANE_BUILD:-win32}
+case "$build" in win32|win64) ;; *) echo "run: SKELVANE_BUILD must be win32 or win64" >&2; exit 2 ;; esac
+tools/build.sh "$build"
 
 . tools/wine_session.sh
 prefix=${SKELVANE_WINEPREFIX:-$HOME/.skelvane-wine}
@@ -17,7 +20,7 @@ shot=${SKELVANE_SHOT:-$PWD/skelvane-screen.png}
 wine_session_start "$prefix"
 
 # The settings dialog's caption as the game folder's language file gives it.
-game_folder=$PWD/dist/win64
+game_folder=$PWD/dist/$build
 settings_caption() {
   local caption
   caption=$(iconv -f UTF-16 -t UTF-8 "$game_folder/language.txt" 2>/dev/null | tr -d '\r' |

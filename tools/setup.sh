@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when they are missing.
-# Safe to run again; never asks questions.
+# Installs the Debian packages the build and the tests need, when they are missing, and proves that
+# Wine runs 32-bit programs (the shipping build). Safe to run again; never asks questions.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 packages=(
   cmake make
@@ -10,17 +11,24 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest
   wine64 xvfb xauth imagemagick xdotool python3
+  # Wine's 32-bit half and the i386 GL/X libraries its display and Direct3D code load at run time.
+  wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libxcomposite1:i386 libxcursor1:i386
+  libxfixes3:i386 libxi6:i386 libxinerama1:i386 libxrandr2:i386 libxrender1:i386 libxxf86vm1:i386
 )
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-echo "setup: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+exec tools/check_wine32.sh

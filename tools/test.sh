@@ -1,14 +1,38 @@
 #!/usr/bin/env bash
-# Sets up, builds both targets and runs every test (unit, end-to-end, import check) under Wine
-# in a throwaway prefix on a private virtual display.
+# Sets up, builds both targets and runs every test (unit, end-to-end, import checks) under Wine
+# against both builds: the shipping 32-bit one first, then the 64-bit one. Each build's suite runs
+# in a throwaway prefix on a private virtual display. Arguments go to ctest (e.g. -R unit);
+# SKELVANE_BUILDS=win32 (or win64) runs one build's suite only.
+# The last lines say, per build, how many test programs and GoogleTest cases ran and passed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/build.sh
+read -r -a builds <<<"${SKELVANE_BUILDS:-win32 win64}"
+tools/build.sh "${builds[@]}"
 
 . tools/wine_session.sh
-prefix=$(mktemp -d /tmp/skelvane-test-prefix.XXXXXX)
-trap 'wine_session_stop; rm -rf "$prefix"' EXIT
-wine_session_start "$prefix" "${SKELVANE_TEST_SCREEN:-1024x768x24}" force-xvfb
+prefix=""
+trap 'wine_session_stop; [ -n "$prefix" ] && rm -rf "$prefix"' EXIT
 
-cd build/win64
-ctest --output-on-failure "$@"
+summaries=()
+overall=0
+for build in "${builds[@]}"; do
+  prefix=$(mktemp -d /tmp/skelvane-test-prefix.XXXXXX)
+  wine_session_start "$prefix" "${SKELVANE_TEST_SCREEN:-1024x768x24}" force-xvfb
+  status=0
+  (cd "build/$build" && ctest --output-on-failure "$@") || status=$?
+  wine_session_stop
+  rm -rf "$prefix"
+  prefix=""
+  [ "$status" -eq 0 ] || overall=1
+
+  log=build/$build/Testing/Temporary/LastTest.log
+  programs=$(grep -c '^[0-9]*/[0-9]* Testing:' "$log" || true)
+  passed_programs=$(grep -c '^Test Passed\.' "$log" || true)
+  cases=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' "$log" | awk '{s+=$1} END{print s+0}')
+  passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log" | awk '{s+=$1} END{print s+0}')
+  result=passed; [ "$status" -eq 0 ] || result=FAILED
+  summaries+=("summary $build: $result: $passed_programs of $programs test programs passed; $passed of $cases GoogleTest cases passed")
+done
+
+printf '%s\n' "${summaries[@]}"
+exit "$overall"

@@ -139,20 +139,24 @@ bool waitFor(const std::function<bool()>& predicate, Ms timeout) {
     }
 }
 
+namespace {
+struct WindowSearch {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectProcessWindow(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<WindowSearch*>(p);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == s->pid) s->found.push_back(w);
+    return TRUE;
+}
+}  // namespace
+
 std::vector<HWND> topWindows(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        std::vector<HWND> found;
-    } search{pid, {}};
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == s->pid) s->found.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{pid, {}};
+    EnumWindows(collectProcessWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

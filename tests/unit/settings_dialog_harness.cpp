@@ -26,20 +26,32 @@ INT_PTR runDialog(CSettingsDialog& dialog, const std::function<void(HWND)>& driv
     return result;
 }
 
+namespace {
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK matchControl(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<ControlSearch*>(p);
+    if (GetDlgCtrlID(w) != s->id) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
+BOOL CALLBACK matchOwnDialog(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<ControlSearch*>(p);
+    wchar_t name[16] = {};
+    GetClassNameW(w, name, 16);
+    if (wcscmp(name, L"#32770") != 0 || !GetDlgItem(w, s->id)) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+}  // namespace
+
 HWND findControl(HWND dialog, int id) {
-    struct Search {
-        int id;
-        HWND found;
-    } s{id, nullptr};
-    EnumChildWindows(
-        dialog,
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            if (GetDlgCtrlID(w) != s->id) return TRUE;
-            s->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
+    ControlSearch s{id, nullptr};
+    EnumChildWindows(dialog, matchControl, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 
@@ -65,21 +77,8 @@ void select(HWND dialog, int id, int index) {
 bool isEnabled(HWND dialog, int id) { return IsWindowEnabled(findControl(dialog, id)) != FALSE; }
 
 HWND findOwnDialog(int controlId) {
-    struct Search {
-        int id;
-        HWND found;
-    } s{controlId, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            wchar_t name[16] = {};
-            GetClassNameW(w, name, 16);
-            if (wcscmp(name, L"#32770") != 0 || !GetDlgItem(w, s->id)) return TRUE;
-            s->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
+    ControlSearch s{controlId, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), matchOwnDialog, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 
