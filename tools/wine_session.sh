@@ -33,6 +33,15 @@ wine_session_start() {
   "$WINESERVER" -p >/dev/null 2>&1 </dev/null &
   sleep 0.2
   "$WINE" wineboot -i >/dev/null 2>&1 </dev/null
+  # Wine's own Tahoma (the dialogs' font on players' machines) and Marlett (caption buttons), where
+  # this Wine does not find them by itself: without them dialogs are drawn and measured in a
+  # substitute font.
+  local font
+  for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+    [ -f "/usr/share/wine/fonts/$font" ] && [ ! -e "$WINEPREFIX/drive_c/windows/Fonts/$font" ] &&
+      cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+  done
+  return 0
 }
 
 wine_session_stop() {

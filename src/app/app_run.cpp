@@ -11,6 +11,7 @@
 #include "app/launch_decision.h"
 #include "app/os_version.h"
 #include "app/startup.h"
+#include "config/language_keys.h"
 #include "config/language_table.h"
 #include "config/options_file.h"
 #include "win/ansi_text.h"
@@ -63,8 +64,8 @@ int appRun(const wchar_t* commandLine, HINSTANCE instance) {
         OSVERSIONINFOW version;
         const bool versionRead = readOsVersion(version);
         if (!isSupportedOs(versionRead, version)) {
-            MessageBoxW(nullptr, localize->translate("T_OLD_OS_MSG").c_str(),
-                        localize->translate("T_OLD_OS_HDR").c_str(), MB_ICONWARNING);
+            MessageBoxW(nullptr, localize->translate(key::T_OLD_OS_MSG).c_str(),
+                        localize->translate(key::T_OLD_OS_HDR).c_str(), MB_ICONWARNING);
             return exitCode;
         }
 
@@ -82,7 +83,7 @@ int appRun(const wchar_t* commandLine, HINSTANCE instance) {
         const CTimerResolution timerResolution(1);
         exitCode = runGame(commandLine, instance, *localize, resetSettings);
     } catch (const std::exception& e) {
-        MessageBoxW(nullptr, localize->translate(e.what()).c_str(), localize->translate("T_FATAL_ERROR_HDR").c_str(),
+        MessageBoxW(nullptr, localize->translate(e.what()).c_str(), localize->translate(key::T_FATAL_ERROR_HDR).c_str(),
                     MB_ICONERROR);
         return 1;
     }

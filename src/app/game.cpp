@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "config/language_keys.h"
 #include "config/language_table.h"
 #include "res/resource.h"
 
@@ -67,8 +68,8 @@ void CGame::createEngine(HWND window) {
 
 void CGame::reportInitFailure(HWND window) {
     m_exitCode = -1;
-    MessageBoxW(window, m_localize->translate("T_INIT_ERROR_MSG").c_str(),
-                m_localize->translate("T_INIT_ERROR_HDR").c_str(), MB_ICONERROR);
+    MessageBoxW(window, m_localize->translate(key::T_INIT_ERROR_MSG).c_str(),
+                m_localize->translate(key::T_INIT_ERROR_HDR).c_str(), MB_ICONERROR);
     PostMessageW(window, WM_CLOSE, 0, 0);
 }
 

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "config/language_keys.h"
+
 bool CInstanceGuard::acquire(const wchar_t* className, const wchar_t* windowName) {
     SetLastError(0);
     win::CKernelHandle mutex(CreateMutexW(nullptr, FALSE, kInstanceMutexName));
@@ -14,7 +16,7 @@ bool CInstanceGuard::acquire(const wchar_t* className, const wchar_t* windowName
     mutex.reset();
 
     const HWND window = FindWindowW(className, windowName);
-    if (!window) throw std::runtime_error("T_ANOTHER_COPY_RUN_MSG");
+    if (!window) throw std::runtime_error(key::T_ANOTHER_COPY_RUN_MSG);
     if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
     SetForegroundWindow(window);
     return false;

@@ -7,6 +7,7 @@
 #include "checks/adapter_description.h"
 #include "checks/check_report.h"
 #include "checks/video_controller_query.h"
+#include "config/language_keys.h"
 #include "config/options_file.h"
 
 bool isOlder(const DriverDate& date, const DriverDate& than) {
@@ -119,16 +120,16 @@ void appendDriverAgeFindings(IDirect3D9& d3d, UINT adapter, D3DDEVTYPE deviceTyp
     }
     if (!driver.date.known() || !isOlder(driver.date, required)) return;
 
-    const std::wstring adapterLabel = localize.translate("T_VIDEOADAPTER");
+    const std::wstring adapterLabel = localize.translate(key::T_VIDEOADAPTER);
     if (!adapterLabel.empty() && !driver.adapterName.empty())
         appendLabelled(report, adapterLabel, driver.adapterName);
-    const std::wstring versionLabel = localize.translate("T_VDRIVER_VER");
+    const std::wstring versionLabel = localize.translate(key::T_VDRIVER_VER);
     if (!versionLabel.empty() && !driver.driverVersion.empty())
         appendLabelled(report, versionLabel, driver.driverVersion);
-    const std::wstring currentLabel = localize.translate("T_VDRV_DATE_CUR");
+    const std::wstring currentLabel = localize.translate(key::T_VDRV_DATE_CUR);
     if (!currentLabel.empty()) appendLabelled(report, currentLabel, driverDateText(driver.date));
-    const std::wstring requiredLabel = localize.translate("T_VDRV_DATE_REQ");
+    const std::wstring requiredLabel = localize.translate(key::T_VDRV_DATE_REQ);
     if (!requiredLabel.empty()) appendLabelled(report, requiredLabel, driverDateText(required));
-    const std::wstring message = localize.translate("T_VDRV_DATE_MSG");
+    const std::wstring message = localize.translate(key::T_VDRV_DATE_MSG);
     if (!message.empty()) appendReportLine(report, message);
 }

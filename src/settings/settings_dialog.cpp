@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "checks/caps_check.h"
+#include "config/language_keys.h"
 #include "res/resource.h"
 #include "settings/info_dialog.h"
 #include "settings/sound_choices.h"
@@ -102,8 +103,8 @@ void CSettingsDialog::initDialog() {
 
 void CSettingsDialog::createPages() {
     const win::CWindow tabs = item(IDC_TABS);
-    for (const char* key : {"T_SOUND", "T_VIDEO"}) {
-        std::wstring text = localize().translate(key);
+    for (const char* tabKey : {key::T_SOUND, key::T_VIDEO}) {
+        std::wstring text = localize().translate(tabKey);
         TCITEMW tab{};
         tab.mask = TCIF_TEXT;
         tab.pszText = text.data();
@@ -150,7 +151,7 @@ bool CSettingsDialog::fillList(int id, const ChoiceList& list, const wchar_t* pl
 void CSettingsDialog::fillAdapters() {
     GraphicsSettings& g = m_settings.GraphicsSettings;
     const ChoiceList list = listAdapters(*m_d3d, g);
-    const std::wstring none = localize().translate("T_NO_VADAPTER_FOUND");
+    const std::wstring none = localize().translate(key::T_NO_VADAPTER_FOUND);
     const bool filled = fillList(IDC_ADAPTER, list, none.c_str());
     enableGraphics({IDC_ADAPTER, IDC_COLOUR_DEPTH, IDC_RESOLUTION, IDC_ANTIALIASING, IDC_AA_QUALITY}, filled);
     if (!filled) {
@@ -285,8 +286,8 @@ void CSettingsDialog::saveAndEnd(INT_PTR endCode) {
         endDialog(endCode);
         return;
     }
-    MessageBoxW(hwnd(), localize().translate("T_SET_APPLY_ERR_MSG").c_str(),
-                localize().translate("T_SET_APPLY_ERR_HDR").c_str(), MB_ICONERROR);
+    MessageBoxW(hwnd(), localize().translate(key::T_SET_APPLY_ERR_MSG).c_str(),
+                localize().translate(key::T_SET_APPLY_ERR_HDR).c_str(), MB_ICONERROR);
 }
 
 void CSettingsDialog::onCommand(int id, int code, HWND control) {

@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "config/language_keys.h"
 #include "fmod.h"
 #include "win/ansi_text.h"
 
@@ -24,8 +25,8 @@ const Row kOutputs[] = {
 
 // In the order of the speaker-mode values 0 to 5.
 const char* const kSpeakerModeKeys[] = {
-    "T_SPEAKERMODE_DOLBYDIGITAL", "T_SPEAKERMODE_HEADPHONES", "T_SPEAKERMODE_MONO",
-    "T_SPEAKERMODE_QUAD",         "T_SPEAKERMODE_STEREO",     "T_SPEAKERMODE_SURROUND",
+    key::T_SPEAKERMODE_DOLBYDIGITAL, key::T_SPEAKERMODE_HEADPHONES, key::T_SPEAKERMODE_MONO,
+    key::T_SPEAKERMODE_QUAD,         key::T_SPEAKERMODE_STEREO,     key::T_SPEAKERMODE_SURROUND,
 };
 
 const Row kSampleRates[] = {

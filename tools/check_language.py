@@ -1,0 +1,204 @@
+#!/usr/bin/env python3
+"""Checks language files for the Skelvane launcher, reading them exactly as the launcher does.
+
+usage: check_language.py [--english FILE] LANGUAGE-FILE...
+
+Faults (each with its line number where it has one):
+  - no UTF-16 little-endian byte-order mark (the launcher then reads nothing), an odd byte count;
+  - a line that ends with CR or LF alone (the launcher needs CR LF and reads on into the next line);
+  - a key the launcher uses that is missing, a key it does not know, a key given twice (the first
+    one counts, so a later one is a mistake), a line that is no comment and has no "=";
+  - a text with another number of \\n breaks than the English one, a text that is empty where the
+    English one is not, a text whose ending (space, colon, full stop, "...") differs from the
+    English one, a label shown right before a value (LABEL in the key list) without a closing space.
+The keys come from src/config/language_keys.h, the list the launcher is built from; the English
+texts from data/language-en.txt (or the file --english names, UTF-16 or UTF-8).
+Exit status: 0 when every file is fine, 1 when one has a fault, 2 on wrong use.
+"""
+import bisect
+import difflib
+import re
+import sys
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+KEY_LIST = ROOT / "src" / "config" / "language_keys.h"
+ENGLISH = ROOT / "data" / "language-en.txt"
+
+SPACES = " \u00a0\u202f"  # blank, no-break space, narrow no-break space
+ENDING_MARKS = ".:!?\u2026"
+
+
+def launcher_keys():
+    """Every key in the list's order, and the labels among them (texts shown right before a value)."""
+    found = re.findall(r"\b(KEY|LABEL)\((T_[A-Z0-9_]+)\)", KEY_LIST.read_text(encoding="utf-8"))
+    return [key for _, key in found], {key for kind, key in found if kind == "LABEL"}
+
+
+class Lines:
+    """The text cut into lines as the launcher cuts it: at CR LF, skipping the CR and LF that
+    follow. Numbers are those an editor shows (any CR LF, CR or LF ends a line there)."""
+
+    def __init__(self, text):
+        self.text = text
+        self.starts = [m.end() for m in re.finditer(r"\r\n|\r|\n", text)]
+
+    def number(self, offset):
+        return bisect.bisect_right(self.starts, offset) + 1
+
+    def __iter__(self):
+        text, pos = self.text, 0
+        while pos < len(text):
+            end = text.find("\r\n", pos)
+            following = end + 2
+            if end < 0:
+                end = following = len(text)
+            while following < len(text) and text[following] in "\r\n":
+                following += 1
+            yield pos, text[pos:end]
+            pos = following
+
+
+def entries(lines, report):
+    """(key, value, line number) of every entry, in file order, with the launcher's rules; lines
+    the launcher ignores are reported."""
+    found = []
+    for offset, line in lines:
+        number = lines.number(offset)
+        lone = re.search(r"[\r\n]", line)
+        if lone:
+            kind = "CR" if line[lone.start()] == "\r" else "LF"
+            report(lines.number(offset + lone.start()),
+                   f"the line ends with {kind} alone: lines must end with CR LF, the launcher reads "
+                   "the next line as part of this one")
+        if line.lstrip(" ").startswith("#"):
+            continue
+        if "=" not in line:
+            if line.strip():
+                report(number, "no '=' in this line: the launcher ignores it (a comment starts with #)")
+            continue
+        key, value = line.split("=", 1)
+        if key.strip(" "):
+            key = key.strip(" ")
+        found.append((key, value.replace("\\n", "\n"), number))
+    return found
+
+
+def ending(text):
+    """The part of a text's end that must match the English one: its closing marks and whether a
+    space follows them ("..." and the ellipsis character count as the same)."""
+    body = text.rstrip(SPACES)
+    marks = len(body) - len(body.rstrip(ENDING_MARKS))
+    return body[len(body) - marks:].replace("\u2026", "..."), body != text
+
+
+def describe(end):
+    marks, space = end
+    shown = marks + (" " if space else "")
+    return f"'{shown}'" if shown else "no mark or space"
+
+
+def read_english(path):
+    data = path.read_bytes()
+    text = data[2:].decode("utf-16-le") if data[:2] == b"\xff\xfe" else data.decode("utf-8-sig")
+    text = text.replace("\r\n", "\n").replace("\n", "\r\n")
+    english = {}
+    for key, value, _ in entries(Lines(text), lambda number, message: None):
+        english.setdefault(key, value)
+    return english
+
+
+def check(path, keys, labels, english):
+    found = []  # (line number, message); 0 for the whole file, None after every line
+
+    def report(number, message):
+        found.append((number, message))
+
+    def faults():
+        found.sort(key=lambda f: float("inf") if f[0] is None else f[0])
+        return [f"{path}:{n}: {message}" if n else f"{path}: {message}" for n, message in found]
+
+    data = Path(path).read_bytes()
+    if data[:2] != b"\xff\xfe":
+        if data[:3] == b"\xef\xbb\xbf":
+            why = "it is saved as UTF-8"
+        elif data[:2] == b"\xfe\xff":
+            why = "it is saved as UTF-16 big-endian"
+        else:
+            why = "it has no byte-order mark"
+        report(0, f"{why}: the launcher reads nothing from it. Save it as UTF-16 little-endian "
+                  "with byte-order mark (\"Unicode\" in Notepad)")
+        return faults()
+    if len(data) % 2:
+        report(0, "odd number of bytes: the last byte is not part of any character")
+    text = data[2:len(data) - len(data) % 2].decode("utf-16-le", errors="surrogatepass")
+    if not text:
+        report(0, "the file holds nothing but the byte-order mark")
+
+    known = set(keys)
+    first = {}
+    for key, value, number in entries(Lines(text), report):
+        if key in first:
+            report(number, f"{key} again (first on line {first[key]}): the launcher uses the first "
+                           "and ignores this one")
+            continue
+        first[key] = number
+        if key not in known:
+            near = difflib.get_close_matches(key, keys, n=1)
+            hint = f" (meant {near[0]}?)" if near else ""
+            report(number, f"unknown key {key!r}: the launcher never shows it{hint}")
+            continue
+        model = english.get(key)
+        if model is None:
+            continue
+        if not value.strip(SPACES) and model.strip(SPACES):
+            report(number, f"{key} is empty; the English text is not")
+            continue
+        if value.count("\n") != model.count("\n"):
+            report(number, f"{key} has {value.count(chr(10))} \\n breaks, the English text "
+                           f"{model.count(chr(10))}")
+        if key in labels and not ending(value)[1]:
+            report(number, f"{key} stands right before a value and must end with a space")
+        elif ending(value) != ending(model):
+            report(number, f"{key} ends with {describe(ending(value))}; the English text ends with "
+                           f"{describe(ending(model))}")
+    missing = [key for key in keys if key not in first]
+    if missing:
+        shown = ", ".join(missing[:8]) + (f" and {len(missing) - 8} more" if len(missing) > 8 else "")
+        report(None, f"missing: {shown} (the launcher would show the key itself)")
+    return faults()
+
+
+def main(argv):
+    args = argv[1:]
+    english_path = ENGLISH
+    if len(args) >= 2 and args[0] == "--english":
+        english_path = Path(args[1])
+        args = args[2:]
+    if not args or any(a.startswith("-") for a in args):
+        print(__doc__.strip().splitlines()[2], file=sys.stderr)
+        return 2
+    try:
+        keys, labels = launcher_keys()
+        english = read_english(english_path)
+    except OSError as e:
+        print(f"check_language: {e}", file=sys.stderr)
+        return 2
+    status = 0
+    for path in args:
+        try:
+            faults = check(path, keys, labels, english)
+        except OSError as e:
+            faults = [f"{path}: cannot be read ({e.strerror})"]
+        for fault in faults:
+            print(fault)
+        if faults:
+            status = 1
+            print(f"{path}: {len(faults)} fault{'s' if len(faults) > 1 else ''}")
+        else:
+            print(f"{path}: fine, all {len(keys)} keys")
+    return status
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
