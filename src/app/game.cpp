@@ -4,6 +4,7 @@
 
 #include "config/language_table.h"
 #include "res/resource.h"
+#include "win/trace.h"
 
 CGame::CGame(const wchar_t* commandLine, const CLocalize& localize, bool resetSettings)
     : m_localize(&localize), m_resetSettings(resetSettings), m_commandLine(commandLine) {}
@@ -49,6 +50,7 @@ void CGame::pumpMessages(int maxCount) {
 }
 
 void CGame::createEngine(HWND window) {
+    const win::CTraceStep step("engine createInstance");
     m_exitCode = 0;
     m_dispatchEnabled = false;
     m_engine = IGame::createInstance(window, reinterpret_cast<const unsigned short*>(m_commandLine), this,
