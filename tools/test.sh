@@ -30,8 +30,9 @@ for build in "${builds[@]}"; do
   passed_programs=$(grep -c '^Test Passed\.' "$log" || true)
   cases=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' "$log" | awk '{s+=$1} END{print s+0}')
   passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log" | awk '{s+=$1} END{print s+0}')
+  skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?[.,].*/\1/p' "$log" | awk '{s+=$1} END{print s+0}')
   result=passed; [ "$status" -eq 0 ] || result=FAILED
-  summaries+=("summary $build: $result: $passed_programs of $programs test programs passed; $passed of $cases GoogleTest cases passed")
+  summaries+=("summary $build: $result: $passed_programs of $programs test programs passed; $cases GoogleTest cases ran, $passed passed, $skipped skipped")
 done
 
 printf '%s\n' "${summaries[@]}"
