@@ -61,8 +61,9 @@ private:
 }  // namespace
 
 void trace(const char* what, const char* event) {
-    static CTraceFile file;
-    file.write(what, event);
+    // Never destroyed: an abandoned probe may still trace while the process ends.
+    static CTraceFile* const file = new CTraceFile;
+    file->write(what, event);
 }
 
 }  // namespace win
