@@ -36,7 +36,7 @@ struct Started {
     }
     ~Started() {
         if (!ok) return;
-        if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+        if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
     }
@@ -100,9 +100,11 @@ double timeQueryAlone(const std::wstring& exe, const std::wstring& dir) {
     return ms;
 }
 
+// Of the rounds that gave a figure; -1 when none did.
 double median(std::vector<double> v) {
+    v.erase(std::remove_if(v.begin(), v.end(), [](double t) { return t < 0; }), v.end());
     std::sort(v.begin(), v.end());
-    return v.empty() || v.front() < 0 ? -1 : v[v.size() / 2];
+    return v.empty() ? -1 : v[v.size() / 2];
 }
 
 }  // namespace
