@@ -73,6 +73,23 @@ TEST_F(Catalogue, ModesTheDeviceRefusesOrCannotReadAreLeftOut) {
     EXPECT_EQ(list.entries[0].data, 1) << "entries keep their mode index";
 }
 
+// The mode list may change under the dialog: a mode read once by the listing is judged as it was
+// read then, even when it cannot be read again.
+TEST_F(Catalogue, ACandidateIsJudgedAsTheListingReadIt) {
+    struct ModeReadOnce : fake::Direct3D9 {
+        int reads = 0;
+        HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT a, D3DFORMAT f, UINT i, D3DDISPLAYMODE* mode) override {
+            if (i == 1 && reads++ > 0) return D3DERR_INVALIDCALL;
+            return fake::Direct3D9::EnumAdapterModes(a, f, i, mode);
+        }
+    } shifting;
+    fake::Adapter& a = shifting.add();
+    a.addMode(D3DFMT_X8R8G8B8, 800, 600, 60);
+    a.addMode(D3DFMT_X8R8G8B8, 1024, 768, 60);
+    g.Width = 1024, g.Height = 768;
+    EXPECT_EQ(listResolutions(shifting, 0, D3DFMT_X8R8G8B8, g).chosen, 1);
+}
+
 TEST_F(Catalogue, ColourDepthsListOneRowPerDepthThirtyTwoFirst) {
     fake::Adapter& a = d3d.add();
     a.addMode(D3DFMT_R5G6B5, 800, 600, 60);
