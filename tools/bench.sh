@@ -16,11 +16,16 @@ for build in "${builds[@]}"; do
   echo "== $build"
   bin=build/$build/bench/bin
   # Every *_bench.exe but the start-up one, which needs the game folder: the language table, the
-  # device check, the graphics cascade, the launch steps and those added later.
+  # device check, the graphics cascade, the launch steps, the diagnostic query and those added later.
   for b in "$bin"/*_bench.exe; do
     [ "$(basename "$b")" = startup_bench.exe ] && continue
     "$WINE" "$b" > "$prefix/out.txt" 2>/dev/null; cat "$prefix/out.txt"
   done
-  "$WINE" "$bin/startup_bench.exe" "$(win "dist/$build")" "$(win "$bin/reference_frame.exe")" > "$prefix/out.txt" 2>/dev/null
+  # SKELVANE_BENCH_ALSO may name more game folders of this build (e.g. one built before a change)
+  # to be measured in the same rounds.
+  folders=("$(win "dist/$build")")
+  for f in ${SKELVANE_BENCH_ALSO:-}; do folders+=("$(win "$f")"); done
+  "$WINE" "$bin/startup_bench.exe" "$(win "$bin/reference_frame.exe")" "$(win "$bin/dx_query_bench.exe")" \
+    "${SKELVANE_BENCH_ROUNDS:-7}" "${folders[@]}" > "$prefix/out.txt" 2>/dev/null || true
   cat "$prefix/out.txt"
 done

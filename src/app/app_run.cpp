@@ -16,6 +16,7 @@
 #include "config/options_file.h"
 #include "win/ansi_text.h"
 #include "win/timer_resolution.h"
+#include "win/trace.h"
 
 namespace {
 
@@ -39,21 +40,25 @@ struct GameWindowClass {
 int runGame(const wchar_t* commandLine, HINSTANCE instance, const CLocalize& localize, bool resetSettings) {
     GameWindowClass windowClass;  // declared first: the class goes after the host
     const std::unique_ptr<CGame> game = std::make_unique<CGame>(commandLine, localize, resetSettings);
-    registerWndClass(kGameWindowClass, instance);
-    windowClass.instance = instance;
-    const win::CWindow window = createWindow(kGameWindowClass, kGameWindowName, instance, game.get());
-    window.setClientSize(512, 512);
-    window.centerWindow();
-    window.show(SW_SHOW);
-    game->setWindow(window);
+    {
+        const win::CTraceStep step("game window");
+        registerWndClass(kGameWindowClass, instance);
+        windowClass.instance = instance;
+        const win::CWindow window = createWindow(kGameWindowClass, kGameWindowName, instance, game.get());
+        window.setClientSize(512, 512);
+        window.centerWindow();
+        window.show(SW_SHOW);
+        game->setWindow(window);
+    }
     return game->run();
 }
 
 }  // namespace
 
-int appRun(const wchar_t* commandLine, HINSTANCE instance) {
+int appRun(const wchar_t* commandLine, HINSTANCE instance, LaunchProbes& probes) {
     std::unique_ptr<CLocalize> localize;
     try {
+        const win::CTraceStep step("language table");
         localize = std::make_unique<CLocalize>(readOption(L"korvex.ini", L"OPTIONS", L"Language", L"language.txt"));
     } catch (const std::exception& e) {
         return reportTableFailure(e);
@@ -70,7 +75,7 @@ int appRun(const wchar_t* commandLine, HINSTANCE instance) {
         }
 
         bool resetSettings = false;
-        if (prepare2Run(commandLine, *localize, resetSettings) != 0) return exitCode;
+        if (prepare2Run(commandLine, *localize, resetSettings, probes) != 0) return exitCode;
 
         // Taken only once the game is to start, so that a second copy can still show its settings.
         // Declared before the timer resolution so that it is given back after it, on every path.

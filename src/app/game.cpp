@@ -6,6 +6,7 @@
 #include "config/language_keys.h"
 #include "config/language_table.h"
 #include "res/resource.h"
+#include "win/trace.h"
 
 CGame::CGame(const wchar_t* commandLine, const CLocalize& localize, bool resetSettings)
     : m_localize(&localize), m_resetSettings(resetSettings), m_commandLine(commandLine) {}
@@ -55,6 +56,7 @@ void CGame::createEngine(HWND window) {
     // would make a second engine and lose the first.
     if (m_engineRequested) return;
     m_engineRequested = true;
+    const win::CTraceStep step("engine createInstance");
     m_exitCode = 0;
     m_dispatchEnabled = false;
     m_engine = IGame::createInstance(window, reinterpret_cast<const unsigned short*>(m_commandLine), this,

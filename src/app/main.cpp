@@ -2,21 +2,41 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "app/launch_probes.h"
 #include "app/startup.h"
 #include "win/handles.h"
+#include "win/trace.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-    appPreInit();
+    win::trace("wWinMain", "start");
+    {
+        const win::CTraceStep step("appPreInit");
+        appPreInit();
+    }
     int exitCode = 0;
-    if (appInit(instance)) {
+    {
+        // COM security is in place: the slow questions of the launch can be asked on threads of
+        // their own while this thread does its fixed start-up work. Those the launch does not take
+        // are abandoned here, without waiting for them.
+        LaunchProbes probes = startLaunchProbes();
+        bool initialised;
         {
+            const win::CTraceStep step("appInit");
+            initialised = appInit(instance);
+        }
+        if (initialised) {
             // The warnings dialog's rich-edit control lives in this library.
-            const win::CModule richEdit(LoadLibraryW(L"RICHED20.DLL"));
+            win::CModule richEdit;
+            {
+                const win::CTraceStep step("rich-edit library");
+                richEdit.reset(LoadLibraryW(L"RICHED20.DLL"));
+            }
             wchar_t path[MAX_PATH];
-            if (GetModuleFileNameW(richEdit.get(), path, MAX_PATH) != 0) exitCode = appRun(commandLine, instance);
+            if (GetModuleFileNameW(richEdit.get(), path, MAX_PATH) != 0) exitCode = appRun(commandLine, instance, probes);
             appTerm();
         }
     }
     OleUninitialize();
+    win::trace("wWinMain", "end");
     return exitCode;
 }

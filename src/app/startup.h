@@ -12,8 +12,11 @@ SKELVANE_EXPORT bool appInit(HINSTANCE instance);
 // Ends the application module and gives back the power settings appInit switched off.
 SKELVANE_EXPORT void appTerm();
 
-// The launch: language table, checks, settings, the game. Returns the process exit code.
-int appRun(const wchar_t* commandLine, HINSTANCE instance);
+struct LaunchProbes;
+
+// The launch: language table, checks, settings, the game, with the answers of the probes started
+// before it. Returns the process exit code.
+int appRun(const wchar_t* commandLine, HINSTANCE instance, LaunchProbes& probes);
 
 // Switches one heap to the low-fragmentation mode where the system has it.
 bool enableLowFragmentationHeap(HANDLE heap);

@@ -95,8 +95,9 @@ void appendLabelled(std::wstring& report, const std::wstring& label, const std::
 
 }  // namespace
 
-DriverAgeServices DriverAgeServices::system() {
-    return {[] { return readOption(L"korvex.ini", L"OPTIONS", L"VideoDrvLoDate", L""); }, readVideoController};
+DriverAgeServices DriverAgeServices::system(VideoControllerProbe* prefetched) {
+    return {[] { return readOption(L"korvex.ini", L"OPTIONS", L"VideoDrvLoDate", L""); },
+            [prefetched](unsigned row, DriverRecord& record) { readVideoController(row, record, prefetched); }};
 }
 
 void appendDriverAgeFindings(IDirect3D9& d3d, UINT adapter, D3DDEVTYPE deviceType, const CLocalize& localize,

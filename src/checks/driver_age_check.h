@@ -7,9 +7,12 @@
 #include <d3d9.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "config/language_table.h"
+#include "win/probe.h"
 
 struct DriverDate {
     unsigned year = 0;
@@ -44,6 +47,11 @@ struct DriverRecord {
     DriverDate date;
 };
 
+// Every row of the system's video-controller list in the query's order; nothing when the service
+// or the query is not there.
+using VideoControllerRows = std::optional<std::vector<DriverRecord>>;
+using VideoControllerProbe = win::CProbe<VideoControllerRows>;
+
 // Where the section learns what Direct3D does not tell it.
 struct DriverAgeServices {
     // The lowest acceptable driver date as written in the options file, read anew on every call;
@@ -53,8 +61,9 @@ struct DriverAgeServices {
     // no such row.
     std::function<void(unsigned row, DriverRecord& record)> videoController;
 
-    // The options file of the current directory and the system-management service.
-    static DriverAgeServices system();
+    // The options file of the current directory and the system-management service, whose rows
+    // come from the prefetched query when one is given.
+    static DriverAgeServices system(VideoControllerProbe* prefetched = nullptr);
 };
 
 void appendDriverAgeFindings(IDirect3D9& d3d, UINT adapter, D3DDEVTYPE deviceType, const CLocalize& localize,

@@ -10,6 +10,7 @@
 
 #include "win/com.h"
 #include "win/handles.h"
+#include "win/trace.h"
 
 namespace {
 
@@ -170,7 +171,19 @@ HRESULT readFileVersion(const wchar_t* path, FileVersion* version) {
     return S_OK;
 }
 
-HRESULT DXVersionPlatform::queryDiagnostics(DXVersion& version) { return dxVersionFromDiagnostics(version); }
+DXDiagnosticsAnswer askDXDiagnostics() {
+    DXDiagnosticsAnswer answer;
+    answer.result = dxVersionFromDiagnostics(answer.version);
+    return answer;
+}
+
+HRESULT DXVersionPlatform::queryDiagnostics(DXVersion& version) {
+    if (!m_prefetched || !m_prefetched->pending()) return dxVersionFromDiagnostics(version);
+    const win::CTraceStep wait("wait for the DirectX diagnostic query");
+    const DXDiagnosticsAnswer answer = m_prefetched->take();
+    version = answer.version;
+    return answer.result;
+}
 
 UINT DXVersionPlatform::systemDirectory(wchar_t* buffer, UINT size) { return GetSystemDirectoryW(buffer, size); }
 

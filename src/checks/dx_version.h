@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/exports.h"
+#include "win/probe.h"
 
 struct IDxDiagContainer;
 
@@ -38,11 +39,23 @@ protected:
     ~IDXVersionPlatform() = default;
 };
 
+// What the diagnostic query found: the triple as far as it was read, and whether all of it was.
+struct DXDiagnosticsAnswer {
+    HRESULT result = E_FAIL;
+    DXVersion version;
+};
+using DXDiagnosticsProbe = win::CProbe<DXDiagnosticsAnswer>;
+
 class DXVersionPlatform final : public IDXVersionPlatform {
 public:
+    // With a prefetched diagnostic query, its answer is taken (once) instead of asking again.
+    explicit DXVersionPlatform(DXDiagnosticsProbe* prefetched = nullptr) : m_prefetched(prefetched) {}
     HRESULT queryDiagnostics(DXVersion& version) override;
     UINT systemDirectory(wchar_t* buffer, UINT size) override;
     HRESULT readFileVersion(const wchar_t* path, FileVersion* version) override;
+
+private:
+    DXDiagnosticsProbe* m_prefetched;
 };
 
 // Major in bits 16 and up, minor in bits 8 to 15, letter index (a = 1 .. z = 26, else 0) below.
@@ -55,6 +68,8 @@ std::wstring formatDXVersion(const DXVersion& version);
 HRESULT dxVersionFromSystemInfo(IDxDiagContainer& systemInfo, DXVersion& version);
 // The diagnostic query through COM (in-process provider, apartment entered for the call only).
 HRESULT dxVersionFromDiagnostics(DXVersion& version);
+// The same query as one answer, for a probe thread.
+DXDiagnosticsAnswer askDXDiagnostics();
 // The file-version probe of the system directory; always succeeds (0.0 when nothing is found).
 HRESULT dxVersionFromSystemFiles(IDXVersionPlatform& platform, DXVersion& version);
 // The fixed file version from a file's version resource.

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "checks/dx_version.h"
+#include "win/trace.h"
 
 namespace {
 
@@ -23,10 +24,12 @@ int refuse(IDXGatePlatform& platform, const wchar_t* text) {
 }  // namespace
 
 HRESULT DXGatePlatform::dxVersion(DWORD* version, wchar_t* text, int textLength) {
-    return getDXVersion(version, text, textLength);
+    DXVersionPlatform platform(m_prefetched);
+    return detectDXVersion(platform, version, text, textLength);
 }
 
 BOOL DXGatePlatform::d3dxCheckVersion(UINT d3dSdkVersion, UINT d3dxSdkVersion) {
+    const win::CTraceStep step("D3DXCheckVersion");
     return D3DXCheckVersion(d3dSdkVersion, d3dxSdkVersion);
 }
 

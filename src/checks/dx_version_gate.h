@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/exports.h"
+#include "checks/dx_version.h"
 
 // What the gate asks and shows. Production (DXGatePlatform) uses getDXVersion, the imported
 // D3DXCheckVersion and MessageBoxW; tests substitute their own answers and record the boxes.
@@ -20,9 +21,14 @@ protected:
 
 class DXGatePlatform final : public IDXGatePlatform {
 public:
+    // With a prefetched diagnostic query, the version is worked out from its answer.
+    explicit DXGatePlatform(DXDiagnosticsProbe* prefetched = nullptr) : m_prefetched(prefetched) {}
     HRESULT dxVersion(DWORD* version, wchar_t* text, int textLength) override;
     BOOL d3dxCheckVersion(UINT d3dSdkVersion, UINT d3dxSdkVersion) override;
     int messageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) override;
+
+private:
+    DXDiagnosticsProbe* m_prefetched;
 };
 
 // The SDK versions the program is built against, as D3DXCheckVersion compares them.

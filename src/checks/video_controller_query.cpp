@@ -3,11 +3,9 @@
 #include <oleauto.h>
 #include <wbemidl.h>
 
-#include <map>
-#include <utility>
-
 #include "win/com.h"
 #include "win/handles.h"
+#include "win/trace.h"
 
 namespace {
 
@@ -21,58 +19,64 @@ bool readString(IWbemClassObject& object, const wchar_t* name, std::wstring& val
     return true;
 }
 
-void queryVideoController(unsigned row, DriverRecord& record) {
+// The row's name, driver version and date, each when it is there and of the right kind.
+DriverRecord readRow(IWbemClassObject& object) {
+    DriverRecord record;
+    readString(object, L"Name", record.adapterName);
+    readString(object, L"DriverVersion", record.driverVersion);
+    std::wstring date;
+    CIMTYPE type = 0;
+    if (readString(object, L"DriverDate", date, &type) && type == CIM_DATETIME) record.date = parseCimDate(date.c_str());
+    return record;
+}
+
+}  // namespace
+
+VideoControllerRows queryVideoControllers() {
     win::CComPtr<IWbemLocator> locator;
     if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                 locator.putVoid())) ||
         !locator)
-        return;
+        return std::nullopt;
 
     win::CComPtr<IWbemServices> services;
     win::CBstr space(L"\\\\.\\root\\cimv2");
     if (FAILED(locator->ConnectServer(space.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services.put())) ||
         !services)
-        return;
+        return std::nullopt;
     // Without this the calls below may be refused for want of an identity; a failure shows there.
     CoSetProxyBlanket(services.get(), RPC_C_AUTHN_DEFAULT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
                       RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
 
-    win::CComPtr<IEnumWbemClassObject> rows;
+    win::CComPtr<IEnumWbemClassObject> enumeration;
     win::CBstr language(L"WQL");
     win::CBstr query(L"SELECT * FROM Win32_VideoController");
     if (FAILED(services->ExecQuery(language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
-                                   nullptr, rows.put())) ||
-        !rows)
-        return;
+                                   nullptr, enumeration.put())) ||
+        !enumeration)
+        return std::nullopt;
 
-    win::CComPtr<IWbemClassObject> object;
-    for (unsigned index = 0;; ++index) {
+    std::vector<DriverRecord> rows;
+    for (;;) {
+        win::CComPtr<IWbemClassObject> object;
         ULONG returned = 0;
-        if (FAILED(rows->Next(WBEM_INFINITE, 1, object.put(), &returned)) || returned == 0 || !object) return;
-        if (index == row) break;
+        if (FAILED(enumeration->Next(WBEM_INFINITE, 1, object.put(), &returned)) || returned == 0 || !object) break;
+        rows.push_back(readRow(*object.get()));
     }
-
-    readString(*object.get(), L"Name", record.adapterName);
-    readString(*object.get(), L"DriverVersion", record.driverVersion);
-    std::wstring date;
-    CIMTYPE type = 0;
-    if (readString(*object.get(), L"DriverDate", date, &type) && type == CIM_DATETIME)
-        record.date = parseCimDate(date.c_str());
+    return rows;
 }
 
-}  // namespace
-
-void readVideoController(unsigned row, DriverRecord& record) {
+void readVideoController(unsigned row, DriverRecord& record, VideoControllerProbe* prefetched) {
     // The service takes the better part of a second to answer, and a driver does not change while
-    // the launcher runs: each row is asked once, so the graphics page stays quick on every change.
-    static std::map<unsigned, DriverRecord> known;
-    const auto it = known.find(row);
-    if (it != known.end()) {
-        record = it->second;
-        return;
+    // the launcher runs: the rows are asked once, so the graphics page stays quick on every change.
+    static VideoControllerRows known;
+    if (!known) {
+        if (prefetched && prefetched->pending()) {
+            const win::CTraceStep wait("wait for the video-controller rows");
+            known = prefetched->take();
+        } else {
+            known = queryVideoControllers();
+        }
     }
-    DriverRecord read = record;
-    queryVideoController(row, read);
-    if (read.date.known()) known.emplace(row, read);
-    record = read;
+    if (known && row < known->size()) record = (*known)[row];
 }

@@ -9,6 +9,7 @@
 #include "checks/adapter_description.h"
 #include "config/language_keys.h"
 #include "config/language_table.h"
+#include "win/trace.h"
 
 const DisplayFormatEntry kDisplayFormats[6] = {
     {32, D3DFMT_X8R8G8B8, L"TrueColor - 32bit"}, {32, D3DFMT_A8R8G8B8, L"TrueColor - 32bit"},
@@ -53,8 +54,15 @@ std::wstring modeLabel(const D3DDISPLAYMODE& mode) {
 
 }  // namespace
 
-win::CComPtr<IDirect3D9> createDirect3D() {
-    win::CComPtr<IDirect3D9> d3d(Direct3DCreate9(D3D_SDK_VERSION));
+win::CComPtr<IDirect3D9> createDirect3D(Direct3DProbe* prefetched) {
+    win::CComPtr<IDirect3D9> d3d;
+    if (prefetched && prefetched->pending()) {
+        const win::CTraceStep wait("wait for Direct3DCreate9");
+        d3d = prefetched->take();
+    } else {
+        d3d = win::CComPtr<IDirect3D9>(Direct3DCreate9(D3D_SDK_VERSION));
+    }
+    // A prefetched failure is told here, where the settings object needs the object, and only here.
     if (!d3d) {
         MessageBoxW(nullptr, L"can't create D3D object", L"Fatal error", MB_ICONERROR);
         std::abort();

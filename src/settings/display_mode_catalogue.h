@@ -12,6 +12,7 @@
 #include "config/launch_settings.h"
 #include "settings/choice_list.h"
 #include "win/handles.h"
+#include "win/probe.h"
 
 class CLocalize;
 
@@ -32,8 +33,12 @@ extern const D3DFORMAT kDepthStencilCandidates[4];
 constexpr UINT kMinimumWidth = 800;
 constexpr UINT kMinimumHeight = 600;
 
-// Direct3DCreate9; shows "can't create D3D object" / "Fatal error" and aborts when there is none.
-win::CComPtr<IDirect3D9> createDirect3D();
+// Direct3DCreate9 asked ahead on a thread of its own; its answer may be null.
+using Direct3DProbe = win::CProbe<win::CComPtr<IDirect3D9>>;
+
+// Direct3DCreate9, or the prefetched answer when one is given and not taken yet; shows
+// "can't create D3D object" / "Fatal error" and aborts when there is no object.
+win::CComPtr<IDirect3D9> createDirect3D(Direct3DProbe* prefetched = nullptr);
 
 // The adapters in ordinal order, named by their description; chosen: AdapterOrdinal, else the first.
 ChoiceList listAdapters(IDirect3D9& d3d, const GraphicsSettings& settings);

@@ -9,6 +9,7 @@
 #include "settings/sound_choices.h"
 #include "settings/settings_pages.h"
 #include "settings/vadv_dialog.h"
+#include "win/trace.h"
 
 namespace {
 
@@ -39,14 +40,17 @@ HICON loadDialogIcon(int widthMetric, int heightMetric) {
 
 }  // namespace
 
-SettingsServices SettingsServices::system() {
-    return {::createDirect3D,
+SettingsServices SettingsServices::system(Direct3DProbe* direct3D, VideoControllerProbe* videoControllers) {
+    return {[direct3D] { return ::createDirect3D(direct3D); },
             [](SoundSettings& sound) {
+                const win::CTraceStep step("speaker configuration (DirectSound)");
                 CDirectSoundSpeakers speakers;
                 applySpeakerModeDefault(sound, speakers);
             },
-            [](win::CComPtr<IDirect3D9> d3d, UINT adapter, const CLocalize& localize) {
-                return checkD3DCaps(std::move(d3d), adapter, D3DDEVTYPE_HAL, localize);
+            [videoControllers](win::CComPtr<IDirect3D9> d3d, UINT adapter, const CLocalize& localize) {
+                const win::CTraceStep step("device check");
+                return buildCapsReport(*d3d.get(), adapter, D3DDEVTYPE_HAL, localize,
+                                       DriverAgeServices::system(videoControllers));
             },
             std::make_shared<SoundLibrary>()};
 }
@@ -62,6 +66,7 @@ CSettingsDialog::CSettingsDialog(const CLocalize& localize, bool resetSettings, 
       m_pageGraphics(std::make_unique<CPageGraphics>(*this)),
       m_pageSound(std::make_unique<CPageSound>(*this)),
       m_info(std::make_unique<CInfoDialog>(*this)) {
+    const win::CTraceStep step("settings object");
     m_d3d = m_services.createDirect3D();
     applyDesktopModeDefault(m_settings.GraphicsSettings, *m_d3d);
     m_services.applySpeakerDefault(m_settings.SoundSettings);
@@ -86,6 +91,7 @@ bool CSettingsDialog::preTranslateMessage(MSG* msg) {
 }
 
 void CSettingsDialog::initDialog() {
+    const win::CTraceStep step("settings dialog window");
     m_bigIcon.reset(loadDialogIcon(SM_CXICON, SM_CYICON));
     m_smallIcon.reset(loadDialogIcon(SM_CXSMICON, SM_CYSMICON));
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "config/language_table.h"
+#include "checks/driver_age_check.h"
 #include "config/launch_settings.h"
 #include "settings/display_mode_catalogue.h"
 #include "settings/sound_library.h"
@@ -31,7 +32,9 @@ struct SettingsServices {
     std::function<std::wstring(win::CComPtr<IDirect3D9>, UINT adapter, const CLocalize&)> checkCaps;
     std::shared_ptr<ISoundLibrary> sound;
 
-    static SettingsServices system();
+    // The machine's services; the Direct3D object and the video-controller rows come from the
+    // prefetched questions where they are given.
+    static SettingsServices system(Direct3DProbe* direct3D = nullptr, VideoControllerProbe* videoControllers = nullptr);
 };
 
 class CSettingsDialog : public win::CDialog, public win::IMessageFilter, public CLocalizeOwner {

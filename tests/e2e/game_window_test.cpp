@@ -1,6 +1,10 @@
 // The game window of the real launcher, driven from outside.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+#include <string>
+
 #include "e2e.h"
 
 using namespace e2e;
@@ -73,6 +77,34 @@ TEST_F(GameWindow, SystemCloseEndsTheGameLikeACloseAndTheEngineLivesOnce) {
     };
     EXPECT_EQ(count("createInstance"), 1) << log;
     EXPECT_EQ(count("destroy enter"), 1) << log;
+}
+
+// The start-up trace: the probes start only once COM security is set, the game window waits for the
+// diagnostic query, and without a driver date in the options file nobody asks for the driver rows.
+TEST_F(GameWindow, TraceShowsTheStartUpOrder) {
+    GameFolder folder;
+    auto environment = engineEnv(folder);
+    environment[L"SKELVANE_TRACE"] = folder.file(L"trace.txt");
+    p = std::make_unique<Process>(folder.file(L"Skelvane.exe"), L"", folder.path(), environment);
+    HWND window = waitForWindow(p->pid(), L"Korvex//Class", L"Korvex//Window");
+    ASSERT_TRUE(window);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    ASSERT_TRUE(p->waitExit(15s, code));
+    EXPECT_EQ(code, 0u);
+
+    std::string trace;
+    if (FILE* f = _wfopen(folder.file(L"trace.txt").c_str(), L"rb")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, f)) > 0;) trace.append(buffer, n);
+        fclose(f);
+    }
+    const auto at = [&](const char* line) { return trace.find(line); };
+    ASSERT_NE(at("end    probe: DirectX diagnostic query"), std::string::npos) << trace;
+    EXPECT_LT(at("end    appPreInit"), at("start  probe: DirectX diagnostic query")) << trace;
+    EXPECT_LT(at("end    probe: DirectX diagnostic query"), at("start  game window")) << trace;
+    EXPECT_EQ(at("video-controller"), std::string::npos) << trace;
+    EXPECT_NE(at("end    wWinMain"), std::string::npos) << trace;
 }
 
 TEST_F(GameWindow, EngineThatCannotStartGivesTheTranslatedBoxAndMinusOne) {
