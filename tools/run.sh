@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the launcher under Wine: the shipping 32-bit build from dist/win32, or the
 # 64-bit one from dist/win64 with SKELVANE_BUILD=win64.
-# With DISPLAY set it runs on that display. Without one it starts a private virtual display and
-# writes a screenshot of it every few seconds to the file SKELVANE_SHOT names (default
-# ./skelvane-screen.png) until Ctrl-C stops the launcher and the display. Nobody can click there,
-# so when the settings dialog comes up it is shot once (SKELVANE_SHOT with -settings before .png)
-# and then confirmed with Enter, which is its Start button.
+# With DISPLAY set it runs on that display. Without one it starts a private virtual display and a
+# private sound server (so that the sound page lists real devices; tools/audio_server.sh), and
+# writes a screenshot of the display every few seconds to the file SKELVANE_SHOT names (default
+# ./skelvane-screen.png) until Ctrl-C stops the launcher, the display and the server. Nobody can
+# click there, so when the settings dialog comes up it is shot once (SKELVANE_SHOT with -settings
+# before .png) and then confirmed with Enter, which is its Start button.
 # Arguments are passed to the launcher (for example -s to show the settings dialog).
 set -euo pipefail
 cd "$(dirname "$0")/.."

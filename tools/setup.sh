@@ -11,6 +11,8 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest
   wine64 xvfb xauth imagemagick xdotool python3
+  # The sound server the test and run scripts start, so that Wine has sound devices (tools/audio_server.sh).
+  pulseaudio
   # Wine's 32-bit half and the i386 GL/X libraries its display and Direct3D code load at run time.
   wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libxcomposite1:i386 libxcursor1:i386
   libxfixes3:i386 libxi6:i386 libxinerama1:i386 libxrandr2:i386 libxrender1:i386 libxxf86vm1:i386

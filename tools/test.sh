@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds both targets and runs every test (unit, end-to-end, import checks) under Wine
 # against both builds: the shipping 32-bit one first, then the 64-bit one. Each build's suite runs
-# in a throwaway prefix on a private virtual display. Arguments go to ctest (e.g. -R unit);
+# in a throwaway prefix on a private virtual display, with a private sound server whose devices the
+# sound tests check (tools/wine_session.sh). Arguments go to ctest (e.g. -R unit);
 # SKELVANE_BUILDS=win32 (or win64) runs one build's suite only.
 # The last lines say, per build, how many test programs and GoogleTest cases ran and passed.
 set -euo pipefail
@@ -12,6 +13,7 @@ tools/build.sh "${builds[@]}"
 . tools/wine_session.sh
 prefix=""
 trap 'wine_session_stop; [ -n "$prefix" ] && rm -rf "$prefix"' EXIT
+trap 'exit 130' INT TERM
 
 summaries=()
 overall=0
@@ -30,8 +32,9 @@ for build in "${builds[@]}"; do
   passed_programs=$(grep -c '^Test Passed\.' "$log" || true)
   cases=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' "$log" | awk '{s+=$1} END{print s+0}')
   passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log" | awk '{s+=$1} END{print s+0}')
+  skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?[.,].*/\1/p' "$log" | awk '{s+=$1} END{print s+0}')
   result=passed; [ "$status" -eq 0 ] || result=FAILED
-  summaries+=("summary $build: $result: $passed_programs of $programs test programs passed; $passed of $cases GoogleTest cases passed")
+  summaries+=("summary $build: $result: $passed_programs of $programs test programs passed; $cases GoogleTest cases ran, $passed passed, $skipped skipped")
 done
 
 printf '%s\n' "${summaries[@]}"

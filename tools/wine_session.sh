@@ -1,6 +1,8 @@
 # Sourced by the run and test scripts: a Wine prefix and, when there is no screen, a private
-# virtual display. wine_session_start sets WINEPREFIX, DISPLAY and WINE; wine_session_stop ends
+# virtual display with a private sound server (tools/audio_server.sh). wine_session_start sets
+# WINEPREFIX, DISPLAY and WINE (and XDG_RUNTIME_DIR with the sound server); wine_session_stop ends
 # what it started.
+. "$(dirname "${BASH_SOURCE[0]}")/audio_server.sh"
 WINE=/usr/lib/wine/wine64
 [ -x "$WINE" ] || WINE=$(command -v wine64)
 WINESERVER=$(dirname "$WINE")/wineserver
@@ -23,6 +25,8 @@ wine_session_start() {
       for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
       break
     done
+    # A machine without a screen has no sound card either; the tests need real devices.
+    audio_server_start || true
   fi
   # A persistent server and Wine's own services, started with their output elsewhere: they
   # would otherwise inherit the output of the first program and keep its readers waiting.
@@ -36,5 +40,7 @@ wine_session_stop() {
   if [ -n "$_xvfb_pid" ]; then
     kill "$_xvfb_pid" 2>/dev/null || true
     wait "$_xvfb_pid" 2>/dev/null || true
+    _xvfb_pid=""
   fi
+  audio_server_stop
 }

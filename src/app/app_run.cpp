@@ -25,10 +25,21 @@ int reportTableFailure(const std::exception& e) {
     return 1;
 }
 
-// Creates the host and its window and runs the game; the host is gone when this returns.
+// Gives the game window's class back once registered, also when an exception unwinds the launch.
+struct GameWindowClass {
+    HINSTANCE instance = nullptr;
+    ~GameWindowClass() {
+        if (instance) unregisterWndClass(kGameWindowClass, instance);
+    }
+};
+
+// Creates the host and its window and runs the game; the host and the window class are gone when
+// this returns.
 int runGame(const wchar_t* commandLine, HINSTANCE instance, const CLocalize& localize, bool resetSettings) {
+    GameWindowClass windowClass;  // declared first: the class goes after the host
     const std::unique_ptr<CGame> game = std::make_unique<CGame>(commandLine, localize, resetSettings);
     registerWndClass(kGameWindowClass, instance);
+    windowClass.instance = instance;
     const win::CWindow window = createWindow(kGameWindowClass, kGameWindowName, instance, game.get());
     window.setClientSize(512, 512);
     window.centerWindow();
@@ -70,7 +81,6 @@ int appRun(const wchar_t* commandLine, HINSTANCE instance) {
 
         const CTimerResolution timerResolution(1);
         exitCode = runGame(commandLine, instance, *localize, resetSettings);
-        UnregisterClassW(kGameWindowClass, instance);
     } catch (const std::exception& e) {
         MessageBoxW(nullptr, localize->translate(e.what()).c_str(), localize->translate("T_FATAL_ERROR_HDR").c_str(),
                     MB_ICONERROR);

@@ -1,6 +1,7 @@
 #include "app/game.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "config/language_table.h"
 #include "res/resource.h"
@@ -49,6 +50,10 @@ void CGame::pumpMessages(int maxCount) {
 }
 
 void CGame::createEngine(HWND window) {
+    // Once per window: a second request, pumped during the creation or posted by anyone later,
+    // would make a second engine and lose the first.
+    if (m_engineRequested) return;
+    m_engineRequested = true;
     m_exitCode = 0;
     m_dispatchEnabled = false;
     m_engine = IGame::createInstance(window, reinterpret_cast<const unsigned short*>(m_commandLine), this,
@@ -127,11 +132,14 @@ LRESULT CGame::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         ValidateRect(window, nullptr);
         return 0;
     case WM_CLOSE:
-        // Never while the engine is being created or inside its idle step.
+        // Never while the engine is being created, inside its idle step or ending.
         if (!m_dispatchEnabled) return 1;
-        if (m_engine) {
-            m_engine->destroy();
-            m_engine = nullptr;
+        if (IGame* engine = std::exchange(m_engine, nullptr)) {
+            // Forgotten before it ends: whatever the engine pumps meanwhile is not offered to it,
+            // and a close among it is dropped, so the instance is destroyed exactly once.
+            m_dispatchEnabled = false;
+            engine->destroy();
+            m_dispatchEnabled = true;
         }
         DestroyWindow(window);
         return 0;

@@ -44,6 +44,7 @@ private:
     const wchar_t* m_commandLine;
     IGame* m_engine = nullptr;
     bool m_dispatchEnabled = true;
+    bool m_engineRequested = false;
 };
 
 SKELVANE_EXPORT void registerWndClass(const wchar_t* className, HINSTANCE instance);

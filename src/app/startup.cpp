@@ -41,7 +41,10 @@ bool appInit(HINSTANCE instance) {
     if (runtimeHeap) enableLowFragmentationHeap(runtimeHeap);
 
     g_powerSettings.switchOff();
-    return SUCCEEDED(win::g_module.init(instance));
+    if (SUCCEEDED(win::g_module.init(instance))) return true;
+    // No appTerm follows a failed start.
+    g_powerSettings.restore();
+    return false;
 }
 
 void appTerm() {

@@ -194,6 +194,7 @@ HRESULT detectDXVersion(IDXVersionPlatform& platform, DWORD* version, wchar_t* t
         const size_t count = std::min(formatted.size(), static_cast<size_t>(textLength - 1));
         std::copy_n(formatted.begin(), count, text);
         text[count] = L'\0';
+        text[textLength - 1] = L'\0';  // callers may rely on the last character of the buffer
     }
     return S_OK;
 }

@@ -77,8 +77,9 @@ public:
     virtual bool speakerConfig(DWORD& config) = 0;
 };
 
-// The default sound device as DirectSound sees it. The device object stays open as long as this
-// lives, which is the whole construction of the settings dialog.
+// The default sound device as DirectSound sees it; the device object is held as long as this lives.
+// The settings dialog keeps it only while it takes the speaker default, so it is released before
+// the stored settings are read and checked: nothing after that needs the device.
 class CDirectSoundSpeakers : public ISpeakerConfigSource {
 public:
     CDirectSoundSpeakers();

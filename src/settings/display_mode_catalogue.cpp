@@ -103,7 +103,7 @@ HRESULT readMode(IDirect3D9& d3d, UINT adapter, D3DFORMAT adapterFormat, UINT in
     return hr;
 }
 
-int pickResolution(IDirect3D9& d3d, UINT adapter, D3DFORMAT adapterFormat, const std::vector<UINT>& offered,
+int pickResolution(IDirect3D9& d3d, UINT adapter, D3DFORMAT adapterFormat, const std::vector<OfferedMode>& offered,
                    const GraphicsSettings& target) {
     int best = -1;
     for (size_t i = 0; i < offered.size(); ++i) {
@@ -111,9 +111,10 @@ int pickResolution(IDirect3D9& d3d, UINT adapter, D3DFORMAT adapterFormat, const
             best = static_cast<int>(i);
             continue;
         }
-        D3DDISPLAYMODE b{}, c{};
-        if (FAILED(d3d.EnumAdapterModes(adapter, adapterFormat, offered[best], &b))) continue;
-        if (FAILED(d3d.EnumAdapterModes(adapter, adapterFormat, offered[i], &c))) continue;
+        // The best mode is read afresh; the candidate is compared as the listing read it.
+        D3DDISPLAYMODE b{};
+        if (FAILED(d3d.EnumAdapterModes(adapter, adapterFormat, offered[best].index, &b))) continue;
+        const D3DDISPLAYMODE& c = offered[i].mode;
         const bool better = (c.Width == b.Width && c.Height == b.Height)
                                 ? refreshDistance(target, c) < refreshDistance(target, b)
                                 : squaredDistance(target, c) < squaredDistance(target, b);
@@ -124,7 +125,7 @@ int pickResolution(IDirect3D9& d3d, UINT adapter, D3DFORMAT adapterFormat, const
 
 ChoiceList listResolutions(IDirect3D9& d3d, UINT adapter, D3DFORMAT adapterFormat, GraphicsSettings& settings) {
     ChoiceList list;
-    std::vector<UINT> offered;
+    std::vector<OfferedMode> offered;
     const UINT count = d3d.GetAdapterModeCount(adapter, adapterFormat);
     for (UINT i = 0; i < count; ++i) {
         D3DDISPLAYMODE mode{};
@@ -132,10 +133,10 @@ ChoiceList listResolutions(IDirect3D9& d3d, UINT adapter, D3DFORMAT adapterForma
         if (mode.Width < kMinimumWidth || mode.Height < kMinimumHeight) continue;
         if (FAILED(d3d.CheckDeviceType(adapter, D3DDEVTYPE_HAL, adapterFormat, mode.Format, FALSE))) continue;
         list.entries.push_back({modeLabel(mode), static_cast<LONG_PTR>(i)});
-        offered.push_back(i);
+        offered.push_back({i, mode});
     }
     list.chosen = pickResolution(d3d, adapter, adapterFormat, offered, settings);
-    if (list.chosen >= 0) readMode(d3d, adapter, adapterFormat, offered[list.chosen], settings);
+    if (list.chosen >= 0) readMode(d3d, adapter, adapterFormat, offered[list.chosen].index, settings);
     return list;
 }
 

@@ -45,8 +45,13 @@ ChoiceList listColourDepths(IDirect3D9& d3d, UINT adapter, GraphicsSettings& set
 // The modes of at least 800 x 600 the device accepts full-screen, in enumeration order; the data
 // is the mode index. The mode nearest the settings is chosen and read into them.
 ChoiceList listResolutions(IDirect3D9& d3d, UINT adapter, D3DFORMAT adapterFormat, GraphicsSettings& settings);
-// Index into the offered mode indices of the mode nearest the target size and refresh rate.
-int pickResolution(IDirect3D9& d3d, UINT adapter, D3DFORMAT adapterFormat, const std::vector<UINT>& offered,
+// A mode of the resolution list: its index and what the listing read.
+struct OfferedMode {
+    UINT index;
+    D3DDISPLAYMODE mode;
+};
+// Index into the offered modes of the mode nearest the target size and refresh rate.
+int pickResolution(IDirect3D9& d3d, UINT adapter, D3DFORMAT adapterFormat, const std::vector<OfferedMode>& offered,
                    const GraphicsSettings& target);
 // Reads mode `index` of (adapter, format) into the settings' display mode.
 HRESULT readMode(IDirect3D9& d3d, UINT adapter, D3DFORMAT adapterFormat, UINT index, GraphicsSettings& settings);

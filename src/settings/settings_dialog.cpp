@@ -85,8 +85,10 @@ bool CSettingsDialog::preTranslateMessage(MSG* msg) {
 }
 
 void CSettingsDialog::initDialog() {
-    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(loadDialogIcon(SM_CXICON, SM_CYICON)));
-    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(loadDialogIcon(SM_CXSMICON, SM_CYSMICON)));
+    m_bigIcon.reset(loadDialogIcon(SM_CXICON, SM_CYICON));
+    m_smallIcon.reset(loadDialogIcon(SM_CXSMICON, SM_CYSMICON));
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.get()));
     m_info->create();
     createPages();
     fillAdapters();
@@ -351,6 +353,8 @@ INT_PTR CSettingsDialog::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam, b
     case WM_DESTROY:
         m_services.sound->setOutput(0);  // the game starts from no sound, whatever was looked at here
         m_info->destroy();
+        m_bigIcon.reset();
+        m_smallIcon.reset();
         return 0;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);

@@ -89,4 +89,7 @@ private:
     std::unique_ptr<CPageGraphics> m_pageGraphics;
     std::unique_ptr<CPageSound> m_pageSound;
     std::unique_ptr<CInfoDialog> m_info;
+    // The window's two icons; they go with the window.
+    win::CIcon m_bigIcon;
+    win::CIcon m_smallIcon;
 };

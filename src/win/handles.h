@@ -53,6 +53,11 @@ struct RegKeyTraits {
     static Handle null() { return nullptr; }
     static void close(Handle h) { RegCloseKey(h); }
 };
+struct IconTraits {
+    using Handle = HICON;
+    static Handle null() { return nullptr; }
+    static void close(Handle h) { DestroyIcon(h); }
+};
 struct KernelHandleTraits {
     using Handle = HANDLE;
     static Handle null() { return nullptr; }
@@ -62,6 +67,7 @@ struct KernelHandleTraits {
 using CModule = CUniqueHandle<ModuleTraits>;
 using CRegKey = CUniqueHandle<RegKeyTraits>;
 using CKernelHandle = CUniqueHandle<KernelHandleTraits>;
+using CIcon = CUniqueHandle<IconTraits>;
 
 // Owns one reference of a COM interface.
 template <class T>

@@ -52,16 +52,27 @@ TEST_F(GameWindow, IsAShownCentredPopupWithA512ClientAreaAndGetsTheEngine) {
     EXPECT_NE(folder.engineLog().find("destroy"), std::string::npos);
 }
 
-TEST_F(GameWindow, SystemCloseEndsTheGameLikeAClose) {
+// Another creation request from outside is ignored, and a second close that reaches the window
+// while the engine ends (it pumps messages in destroy) does not end it twice.
+TEST_F(GameWindow, SystemCloseEndsTheGameLikeACloseAndTheEngineLivesOnce) {
     GameFolder folder;
-    HWND window = start(folder);
+    HWND window = start(folder, L"", "pumpInDestroy=10");
     ASSERT_TRUE(window);
     ASSERT_TRUE(waitFor([&] { return folder.engineLog().find("createInstance") != std::string::npos; }));
+    PostMessageW(window, WM_USER + 1, 0, 0);
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);
     DWORD code = 99;
     ASSERT_TRUE(p->waitExit(15s, code));
     EXPECT_EQ(code, 0u);
-    EXPECT_NE(folder.engineLog().find("destroy"), std::string::npos);
+    const std::string log = folder.engineLog();
+    const auto count = [&](const std::string& text) {
+        int n = 0;
+        for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("createInstance"), 1) << log;
+    EXPECT_EQ(count("destroy enter"), 1) << log;
 }
 
 TEST_F(GameWindow, EngineThatCannotStartGivesTheTranslatedBoxAndMinusOne) {

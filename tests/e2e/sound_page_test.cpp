@@ -1,5 +1,6 @@
-// The sound page of the real launcher with the sound library that ships beside it: what it offers
-// on this machine at the first start, and what Start stores of the player's choices.
+// The sound page of the real launcher with the sound library that ships beside it, against the
+// devices of the sound server the test script starts: what it offers at the first start, what each
+// output lists, and what Start and OK store of the player's choices.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -17,24 +18,56 @@ constexpr int kStart = 3;
 constexpr int kGraphicsAdapter = 1006;
 constexpr int kOutput = 1011, kRate = 1012, kDriver = 1013, kSpeakers = 1015;
 
-BOOL CALLBACK countDevice(LPGUID, LPCWSTR, LPCWSTR, LPVOID count) {
-    ++*static_cast<int*>(count);
+// The system's devices as the page should list them, "name HW|SW ": waveOut mixes in software; a
+// DirectSound device mixes in hardware when it has hardware mixing buffers. Wine's devices have no
+// hardware 3D buffers, so none of them offers EAX.
+std::vector<std::wstring> waveOutDrivers() {
+    std::vector<std::wstring> drivers;
+    for (UINT id = 0; id < waveOutGetNumDevs(); ++id) {
+        WAVEOUTCAPSW caps{};
+        waveOutGetDevCapsW(id, &caps, sizeof caps);
+        drivers.push_back(std::wstring(caps.szPname) + L" SW ");
+    }
+    return drivers;
+}
+BOOL CALLBACK addDirectSoundDriver(LPGUID guid, LPCWSTR description, LPCWSTR, LPVOID drivers) {
+    IDirectSound8* sound = nullptr;
+    DSCAPS caps{};
+    caps.dwSize = sizeof caps;
+    if (SUCCEEDED(DirectSoundCreate8(guid, &sound, nullptr))) {
+        sound->GetCaps(&caps);
+        sound->Release();
+    }
+    static_cast<std::vector<std::wstring>*>(drivers)->push_back(
+        std::wstring(description) + (caps.dwMaxHwMixingAllBuffers > 0 ? L" HW " : L" SW "));
     return TRUE;
 }
-
-// The outputs the shipped library offers, from the devices the system shows this test: DirectSound
-// and waveOut when they have devices, autodetect when either has, no sound always.
-std::vector<std::wstring> expectedOutputs() {
-    int directSound = 0;
-    DirectSoundEnumerateW(countDevice, &directSound);
-    const bool waveOut = waveOutGetNumDevs() > 0;
-    std::vector<std::wstring> outputs;
-    if (directSound > 0 || waveOut) outputs.push_back(L"Autodetect");
-    outputs.push_back(L"NoSound");
-    if (waveOut) outputs.push_back(L"Windows Multimedia Waveout");
-    if (directSound > 0) outputs.push_back(L"Direct Sound");
-    return outputs;
+std::vector<std::wstring> directSoundDrivers() {
+    std::vector<std::wstring> drivers;
+    DirectSoundEnumerateW(addDirectSoundDriver, &drivers);
+    return drivers;
 }
+
+void storeSound(const wchar_t* name, DWORD value) {
+    EXPECT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane\\Sound", name, REG_DWORD, &value,
+                              sizeof value),
+              ERROR_SUCCESS);
+}
+
+// Wine without its audio driver, as on a machine without a sound server, for the programs started
+// while this lives (Wine picks its driver when a program first asks for a device).
+class NoAudioDriver {
+public:
+    NoAudioDriver() {
+        EXPECT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Audio", REG_SZ, L"", sizeof(wchar_t)), ERROR_SUCCESS);
+    }
+    ~NoAudioDriver() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"Audio"); }
+    NoAudioDriver(const NoAudioDriver&) = delete;
+    NoAudioDriver& operator=(const NoAudioDriver&) = delete;
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\Wine\\Drivers";
+};
 
 class SoundPage : public ::testing::Test {
 protected:
@@ -66,38 +99,53 @@ protected:
     }
 };
 
-// Here Wine has no sound device: the library offers only "NoSound", so autodetect is not usable and
-// the first entry is selected; DirectSound cannot be created either, so the speaker mode is stereo.
-TEST_F(SoundPage, FirstStartOffersThisMachinesOutputsAndStartStoresTheChoices) {
+TEST_F(SoundPage, FirstStartOffersTheSystemsDevicesAndStartStoresTheChoices) {
+    const std::vector<std::wstring> waveOut = waveOutDrivers(), directSound = directSoundDrivers();
+    ASSERT_GT(waveOut.size(), 1u) << "too few sound devices: the tests need the sound server tools/test.sh starts";
+    ASSERT_GT(directSound.size(), 1u);
+    const struct {
+        std::wstring label;
+        LONG_PTR value;
+        std::vector<std::wstring> drivers;
+    } outputs[] = {{L"Autodetect", -1, directSound},
+                   {L"NoSound", 0, {L"NoSound SW "}},
+                   {L"Windows Multimedia Waveout", 1, waveOut},
+                   {L"Direct Sound", 2, directSound}};
+
     const HWND dialog = openSoundPage();
     ASSERT_TRUE(dialog);
-    const ComboState outputs = readCombo(control(dialog, kOutput));
-    EXPECT_EQ(outputs.texts, expectedOutputs());
-    EXPECT_EQ(outputs.selected, 0);
+    const ComboState offered = readCombo(control(dialog, kOutput));
+    ASSERT_EQ(offered.texts.size(), std::size(outputs));
+    EXPECT_EQ(offered.selected, 0);
     EXPECT_EQ(narrow(windowText(GetDlgItem(pageWith(dialog, kOutput), -1))), "Output") << "labels are translated";
-    const ComboState drivers = readCombo(control(dialog, kDriver));
-    ASSERT_FALSE(drivers.texts.empty());
-    EXPECT_EQ(drivers.selected, 0);
-    if (outputs.texts == std::vector<std::wstring>{L"NoSound"}) {
-        EXPECT_EQ(drivers.texts, std::vector<std::wstring>{L"NoSound SW "});
-    }
-    EXPECT_EQ(narrow(readCombo(control(dialog, kSpeakers)).selectedText()), "Two speakers");
-    EXPECT_EQ(readCombo(control(dialog, kSpeakers)).texts.size(), 6u);
+    EXPECT_EQ(narrow(readCombo(control(dialog, kSpeakers)).selectedText()), "Two speakers") << "the sink is stereo";
     EXPECT_EQ(narrow(readCombo(control(dialog, kRate)).selectedText()), "22050 Hz");
 
-    // Another output and driver where there is a choice; another speaker mode and rate always.
-    selectComboIndex(control(dialog, kOutput), static_cast<int>(outputs.texts.size()) - 1);
-    const ComboState newDrivers = readCombo(control(dialog, kDriver));
-    ASSERT_FALSE(newDrivers.texts.empty());
-    selectComboIndex(control(dialog, kDriver), static_cast<int>(newDrivers.texts.size()) - 1);
+    // The first output's drivers are listed at once; each other choice lists its own.
+    for (size_t i = 0; i < std::size(outputs); ++i) {
+        EXPECT_EQ(offered.texts[i], outputs[i].label);
+        EXPECT_EQ(offered.data[i], outputs[i].value);
+        if (i > 0) selectComboIndex(control(dialog, kOutput), static_cast<int>(i));
+        const ComboState drivers = readCombo(control(dialog, kDriver));
+        EXPECT_EQ(drivers.texts, outputs[i].drivers) << narrow(outputs[i].label);
+        EXPECT_EQ(drivers.selected, 0) << narrow(outputs[i].label);
+    }
+    // Another output keeps the driver index while it has that many drivers.
+    selectComboIndex(control(dialog, kDriver), 1);
+    selectComboIndex(control(dialog, kOutput), 2);
+    EXPECT_EQ(readCombo(control(dialog, kDriver)).selected, 1);
+    selectComboIndex(control(dialog, kOutput), 3);
+    EXPECT_EQ(readCombo(control(dialog, kDriver)).selected, 1);
+
+    const int lastDriver = static_cast<int>(directSound.size()) - 1;
+    selectComboIndex(control(dialog, kDriver), lastDriver);
     ASSERT_TRUE(selectComboText(control(dialog, kSpeakers), L"Headphones"));
     ASSERT_TRUE(selectComboText(control(dialog, kRate), L"44100 Hz"));
     clickButton(dialog, kStart);
     const HWND game = waitForWindow(process->pid(), L"Korvex//Class", L"Korvex//Window", 20s);
     ASSERT_TRUE(game);
-
-    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundOutput"), regDword(static_cast<DWORD>(outputs.data.back())));
-    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundDriver"), regDword(static_cast<DWORD>(newDrivers.data.back())));
+    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundOutput"), regDword(2));
+    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundDriver"), regDword(static_cast<DWORD>(lastDriver)));
     EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundSpeakerMode"), regDword(1));
     EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundSampleRate"), regDword(44100));
     PostMessageW(game, WM_CLOSE, 0, 0);
@@ -106,12 +154,44 @@ TEST_F(SoundPage, FirstStartOffersThisMachinesOutputsAndStartStoresTheChoices) {
     // The next time the page shows what was stored.
     const HWND again = openSoundPage(L"-s");
     ASSERT_TRUE(again);
-    EXPECT_EQ(readCombo(control(again, kOutput)).selectedText(), outputs.texts.back());
-    EXPECT_EQ(readCombo(control(again, kDriver)).selected, static_cast<int>(newDrivers.texts.size()) - 1);
+    EXPECT_EQ(readCombo(control(again, kOutput)).selectedText(), L"Direct Sound");
+    EXPECT_EQ(readCombo(control(again, kDriver)).selected, lastDriver);
     EXPECT_EQ(narrow(readCombo(control(again, kSpeakers)).selectedText()), "Headphones");
     EXPECT_EQ(narrow(readCombo(control(again, kRate)).selectedText()), "44100 Hz");
     clickButton(again, IDCANCEL);
     EXPECT_EQ(exitCode(), 1u);
+}
+
+// A driver stored for a device that has gone since: the first driver is shown and stored.
+TEST_F(SoundPage, StoredDriverBeyondTheListFallsBackToTheFirst) {
+    const size_t count = directSoundDrivers().size();
+    ASSERT_GT(count, 0u);
+    storeValidSettings();
+    storeSound(L"SoundOutput", 2);
+    storeSound(L"SoundDriver", static_cast<DWORD>(count));
+    const HWND dialog = openSoundPage(L"-s");
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(readCombo(control(dialog, kOutput)).selectedText(), L"Direct Sound");
+    EXPECT_EQ(readCombo(control(dialog, kDriver)).selected, 0);
+    clickButton(dialog, IDOK);
+    EXPECT_EQ(exitCode(), 1u);
+    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundDriver"), regDword(0));
+}
+
+// Without any device only "NoSound" is offered, so the first entry stands in for Autodetect and is
+// what gets stored; DirectSound cannot be created, so the speaker mode stays stereo.
+TEST_F(SoundPage, WithoutDevicesOnlyNoSoundIsOffered) {
+    const NoAudioDriver noDevices;
+    const HWND dialog = openSoundPage();
+    ASSERT_TRUE(dialog);
+    const ComboState outputs = readCombo(control(dialog, kOutput));
+    EXPECT_EQ(outputs.texts, std::vector<std::wstring>{L"NoSound"});
+    EXPECT_EQ(outputs.selected, 0);
+    EXPECT_EQ(readCombo(control(dialog, kDriver)).texts, std::vector<std::wstring>{L"NoSound SW "});
+    EXPECT_EQ(narrow(readCombo(control(dialog, kSpeakers)).selectedText()), "Two speakers");
+    clickButton(dialog, IDOK);
+    EXPECT_EQ(exitCode(), 1u);
+    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundOutput"), regDword(0));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 //   handled=N[:N...]   mark these message numbers handled (result 0x5A)
 //   pumpInCreate=N     call pumpMessages(N) inside createInstance
 //   pumpInIdle=N       call pumpMessages(N) inside every onIdle
+//   pumpInDestroy=N    call pumpMessages(N) inside destroy
 //   closeInIdle        post WM_CLOSE to the window from the first onIdle, then pump
 //   quitInIdle         post a quit message (code 7) from the first onIdle
 //   idle=true|false    what onIdle returns (default false)
@@ -34,6 +35,7 @@ struct Script {
     std::set<UINT> handled;
     int pumpInCreate = 0;
     int pumpInIdle = 0;
+    int pumpInDestroy = 0;
     bool closeInIdle = false;
     bool quitInIdle = false;
     bool idleResult = false;
@@ -54,6 +56,7 @@ Script parseScript(const std::string& text) {
         if (name == "null") s.returnNull = true;
         else if (name == "pumpInCreate") s.pumpInCreate = std::atoi(value.c_str());
         else if (name == "pumpInIdle") s.pumpInIdle = std::atoi(value.c_str());
+        else if (name == "pumpInDestroy") s.pumpInDestroy = std::atoi(value.c_str());
         else if (name == "closeInIdle") s.closeInIdle = true;
         else if (name == "quitInIdle") s.quitInIdle = true;
         else if (name == "idle") s.idleResult = value == "true";
@@ -113,8 +116,12 @@ public:
         if (m_script.pumpInIdle > 0) m_loop->pumpMessages(m_script.pumpInIdle);
         return m_script.idleResult;
     }
+    // A second call, made while the first still runs, is logged and otherwise ignored, so that a
+    // host that destroys twice shows up in the log instead of freeing the instance twice.
     void destroy() override {
-        record("destroy");
+        record("destroy enter #" + std::to_string(++m_destroyCalls));
+        if (m_destroyCalls > 1) return;
+        if (m_script.pumpInDestroy > 0) m_loop->pumpMessages(m_script.pumpInDestroy);
         delete this;
     }
 
@@ -123,6 +130,7 @@ private:
     IMsgLoop* m_loop;
     Script m_script;
     bool m_idleSeen = false;
+    int m_destroyCalls = 0;
 };
 
 }  // namespace

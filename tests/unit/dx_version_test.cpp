@@ -150,12 +150,16 @@ TEST(DXVersionText, IsCutToTheBufferAndArgumentsMayBeNull) {
     m.hasDiagnostics = true;
     m.systemInfo.setVersion(9, 0, L"c");
     wchar_t text[8];
-    for (const int length : {4, 1, 0}) {
+    const struct { int length; std::wstring expected; } cases[] = {
+        {7, std::wstring(L"9.0c\0#\0#", 8)},  // the buffer's last character is a zero too
+        {4, std::wstring(L"9.0\0####", 8)},
+        {1, std::wstring(L"\0#######", 8)},
+        {0, L"########"},
+    };
+    for (const auto& c : cases) {
         wmemset(text, L'#', 8);
-        EXPECT_EQ(detectDXVersion(m, nullptr, text, length), S_OK);
-        EXPECT_EQ(std::wstring(text, 5), length == 4   ? std::wstring(L"9.0\0#", 5)
-                                          : length == 1 ? std::wstring(L"\0####", 5)
-                                                        : std::wstring(L"#####"));
+        EXPECT_EQ(detectDXVersion(m, nullptr, text, c.length), S_OK);
+        EXPECT_EQ(std::wstring(text, 8), c.expected) << c.length;
     }
 }
 

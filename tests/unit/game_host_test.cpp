@@ -209,6 +209,30 @@ TEST_F(GameHost, NothingIsOfferedToTheEngineWhileItIsCreatedAndACloseThenIsDropp
     EXPECT_TRUE(engineLogHas("handleMessage 0x044D 0x2"));
 }
 
+// The engine may pump messages while it ends; a close among them must neither reach the dying
+// instance nor end it a second time.
+TEST_F(GameHost, CloseArrivingWhileTheEngineEndsDestroysItOnce) {
+    makeHost("pumpInDestroy=10");
+    createEngine();
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    testEngineClearLog();
+    EXPECT_EQ(send(WM_CLOSE), 0);
+    EXPECT_EQ(std::string(testEngineLog()), "handleMessage 0x0010 0x0\ndestroy enter #1\n");
+    EXPECT_FALSE(IsWindow(window));
+}
+
+// One engine per window: a request pumped during the creation or posted later from anywhere
+// (WM_GAME_CREATE is an ordinary message any process can post) is ignored.
+TEST_F(GameHost, EngineIsCreatedOnceWhoeverAsksAgain) {
+    makeHost("pumpInCreate=10");
+    PostMessageW(window, WM_GAME_CREATE, 0, 0);
+    createEngine();
+    EXPECT_EQ(send(WM_GAME_CREATE), 1);
+    EXPECT_EQ(engineLogCount("createInstance"), 1) << testEngineLog();
+    send(WM_CLOSE);
+    EXPECT_EQ(engineLogCount("destroy enter"), 1);
+}
+
 // Ends a host loop that would otherwise wait for ever.
 void CALLBACK quitSoon(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);

@@ -19,8 +19,12 @@ protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane");
         harness::addPlainAdapter(d3d);
+        win::g_module.init(GetModuleHandleW(nullptr));  // as the launch has it: resources come from there
     }
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane"); }
+    void TearDown() override {
+        win::g_module.term();
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane");
+    }
     SettingsServices services() {
         return harness::fakeServices(d3d, [this](UINT) { return report; }, sound);
     }
@@ -29,7 +33,18 @@ protected:
 TEST_F(SettingsDialogUnit, NothingStoredMeansInvalidAndCancelSavesNothing) {
     CSettingsDialog dialog(localize, false, services());
     EXPECT_TRUE(dialog.settingsInvalid());
-    EXPECT_EQ(harness::runDialog(dialog, [](HWND w) { SendMessageW(w, WM_COMMAND, IDCANCEL, 0); }), kSettingsCancel);
+    HICON icons[2] = {};
+    EXPECT_EQ(harness::runDialog(dialog,
+                                 [&](HWND w) {
+                                     for (WPARAM size : {ICON_BIG, ICON_SMALL})
+                                         icons[size] = reinterpret_cast<HICON>(SendMessageW(w, WM_GETICON, size, 0));
+                                     SendMessageW(w, WM_COMMAND, IDCANCEL, 0);
+                                 }),
+              kSettingsCancel);
+    for (HICON icon : icons) {
+        ASSERT_TRUE(icon);
+        EXPECT_FALSE(DestroyIcon(icon)) << "the dialog's icons go with its window";
+    }
     HKEY key = nullptr;
     EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane", 0, KEY_READ, &key), ERROR_SUCCESS);
     EXPECT_EQ(sound->setOutputCalls.back(), 0) << "the sound library is left on no sound";

@@ -6,6 +6,7 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,32 +20,53 @@ std::string ansi(const wchar_t* text) {
     return buffer;
 }
 
-// The system's own devices, named as the library should name them.
-std::vector<std::string> waveOutNames() {
-    std::vector<std::string> names;
+// The system's own devices, as the library should name them and give their capabilities: waveOut
+// knows no hardware mixing and no EAX; a DirectSound device mixes in hardware when it has hardware
+// mixing buffers, and can offer EAX only with hardware 3D buffers (Wine's devices have none).
+struct Driver {
+    std::string name;
+    unsigned int caps = 0;
+    bool operator==(const Driver& other) const { return name == other.name && caps == other.caps; }
+};
+std::ostream& operator<<(std::ostream& out, const Driver& d) { return out << d.name << " caps " << d.caps; }
+
+std::vector<Driver> waveOutDrivers() {
+    std::vector<Driver> drivers;
     for (UINT id = 0; id < waveOutGetNumDevs(); ++id) {
         WAVEOUTCAPSW caps{};
-        names.push_back(waveOutGetDevCapsW(id, &caps, sizeof caps) == MMSYSERR_NOERROR ? ansi(caps.szPname) : "-");
+        drivers.push_back({waveOutGetDevCapsW(id, &caps, sizeof caps) == MMSYSERR_NOERROR ? ansi(caps.szPname) : "-"});
     }
-    return names;
+    return drivers;
 }
-BOOL CALLBACK collect(LPGUID, LPCWSTR description, LPCWSTR, LPVOID names) {
-    static_cast<std::vector<std::string>*>(names)->push_back(ansi(description));
+BOOL CALLBACK collect(LPGUID guid, LPCWSTR description, LPCWSTR, LPVOID drivers) {
+    Driver driver{ansi(description)};
+    IDirectSound8* sound = nullptr;
+    DSCAPS caps{};
+    caps.dwSize = sizeof caps;
+    if (SUCCEEDED(DirectSoundCreate8(guid, &sound, nullptr))) {
+        if (SUCCEEDED(sound->GetCaps(&caps)) && caps.dwMaxHwMixingAllBuffers > 0) driver.caps = FSOUND_CAPS_HARDWARE;
+        sound->Release();
+    }
+    EXPECT_EQ(caps.dwMaxHw3DAllBuffers, 0u) << driver.name << ": which EAX it offers is not known here";
+    static_cast<std::vector<Driver>*>(drivers)->push_back(driver);
     return TRUE;
 }
-std::vector<std::string> directSoundNames() {
-    std::vector<std::string> names;
-    DirectSoundEnumerateW(collect, &names);
-    return names;
+std::vector<Driver> directSoundDrivers() {
+    std::vector<Driver> drivers;
+    DirectSoundEnumerateW(collect, &drivers);
+    return drivers;
 }
 
-std::vector<std::string> driverNames() {
-    std::vector<std::string> names;
+// The selected output's drivers as the library reports them.
+std::vector<Driver> libraryDrivers() {
+    std::vector<Driver> drivers;
     for (int i = 0; i < FSOUND_GetNumDrivers(); ++i) {
         const char* name = FSOUND_GetDriverName(i);
-        names.push_back(name ? name : "-");
+        Driver driver{name ? name : "-"};
+        EXPECT_TRUE(FSOUND_GetDriverCaps(i, &driver.caps)) << driver.name;
+        drivers.push_back(driver);
     }
-    return names;
+    return drivers;
 }
 
 }  // namespace
@@ -57,7 +79,7 @@ TEST(SoundLibraryStandIn, NoSoundA3DAsioAndOtherPlatformsOutputs) {
     }
     ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND));
     for (const int foreign : {4, 5, 6, 8, -2}) EXPECT_FALSE(FSOUND_SetOutput(foreign)) << foreign;
-    EXPECT_EQ(driverNames(), std::vector<std::string>{"NoSound"}) << "a refused output changes nothing";
+    EXPECT_EQ(libraryDrivers(), std::vector<Driver>{{"NoSound"}}) << "a refused output changes nothing";
 
     unsigned int caps = 7;
     const char* name = FSOUND_GetDriverName(0);
@@ -72,10 +94,13 @@ TEST(SoundLibraryStandIn, NoSoundA3DAsioAndOtherPlatformsOutputs) {
 }
 
 TEST(SoundLibraryStandIn, DriversAreTheSystemsWaveOutAndDirectSoundDevices) {
+    const std::vector<Driver> waveOut = waveOutDrivers(), directSound = directSoundDrivers();
+    ASSERT_FALSE(waveOut.empty()) << "no sound devices: the tests need the sound server tools/test.sh starts";
+    ASSERT_FALSE(directSound.empty());
     ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_WINMM));
-    EXPECT_EQ(driverNames(), waveOutNames());
+    EXPECT_EQ(libraryDrivers(), waveOut);
     ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_DSOUND));
-    EXPECT_EQ(driverNames(), directSoundNames());
+    EXPECT_EQ(libraryDrivers(), directSound);
     ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_AUTODETECT));
-    EXPECT_EQ(driverNames(), directSoundNames().empty() ? waveOutNames() : directSoundNames());
+    EXPECT_EQ(libraryDrivers(), directSound);
 }

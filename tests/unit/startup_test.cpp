@@ -92,9 +92,11 @@ TEST(Startup, PowerSavingIsOffWhileTheModuleRunsAndBackAfterwards) {
     EXPECT_EQ(win::g_module.instance(), nullptr);
 }
 
-TEST(Startup, ModuleRefusesAMissingInstance) {
+TEST(Startup, ModuleRefusesAMissingInstanceAndGivesThePowerSettingsBack) {
+    SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
+    if (!screenSaverActive()) GTEST_SKIP() << "this system cannot switch the screen saver";
     EXPECT_FALSE(appInit(nullptr));
-    appTerm();
+    EXPECT_EQ(screenSaverActive(), TRUE) << "no appTerm follows a failed start";
 }
 
 TEST(Startup, LowFragmentationHeapIsSwitchedOnForAProcessHeap) {
