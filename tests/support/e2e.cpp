@@ -23,19 +23,13 @@ void copyOrFail(const std::wstring& from, const std::wstring& to) {
         ADD_FAILURE() << "cannot copy " << narrow(from) << " to " << narrow(to);
 }
 
-void removeTree(const std::wstring& dir) {
+// A game folder holds files only.
+void removeFolder(const std::wstring& dir) {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring full = dir + L"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeTree(full);
-            else
-                DeleteFileW(full.c_str());
-        } while (FindNextFileW(find, &data));
+        do DeleteFileW((dir + L"\\" + data.cFileName).c_str());
+        while (FindNextFileW(find, &data));
         FindClose(find);
     }
     RemoveDirectoryW(dir.c_str());
@@ -61,7 +55,7 @@ GameFolder::GameFolder(bool demoEngine) {
     static int serial = 0;
     m_path = std::wstring(temp) + L"skelvane-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
              std::to_wstring(++serial);
-    removeTree(m_path);
+    removeFolder(m_path);
     CreateDirectoryW(m_path.c_str(), nullptr);
     const std::wstring dist = distDir();
     for (const wchar_t* name : {L"Skelvane.exe", L"language.txt", L"korvex.ini"})
@@ -70,7 +64,7 @@ GameFolder::GameFolder(bool demoEngine) {
     for (const wchar_t* optional : {L"fmod.dll"}) CopyFileW((dist + L"\\" + optional).c_str(), file(optional).c_str(), FALSE);
 }
 
-GameFolder::~GameFolder() { removeTree(m_path); }
+GameFolder::~GameFolder() { removeFolder(m_path); }
 
 void GameFolder::writeBytes(const std::wstring& name, const std::string& bytes) const {
     std::ofstream out(file(name).c_str(), std::ios::binary);

@@ -48,8 +48,6 @@ class Direct3D9 : public IDirect3D9 {
 public:
     std::vector<Adapter> adapters;
     LONG refs = 1;
-    // Names of the calls made, in order ("GetDeviceCaps 0", ...), for tests that count them.
-    std::vector<std::string> calls;
 
     Adapter& add() {
         adapters.emplace_back();
@@ -72,24 +70,20 @@ public:
     // IDirect3D9
     HRESULT STDMETHODCALLTYPE RegisterSoftwareDevice(void*) override { return D3DERR_NOTAVAILABLE; }
     UINT STDMETHODCALLTYPE GetAdapterCount() override {
-        log("GetAdapterCount", 0);
         return static_cast<UINT>(adapters.size());
     }
     HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(UINT a, DWORD, D3DADAPTER_IDENTIFIER9* id) override {
-        log("GetAdapterIdentifier", a);
         if (!valid(a)) return D3DERR_INVALIDCALL;
         if (FAILED(adapters[a].identifierResult)) return adapters[a].identifierResult;
         *id = adapters[a].identifier;
         return D3D_OK;
     }
     UINT STDMETHODCALLTYPE GetAdapterModeCount(UINT a, D3DFORMAT f) override {
-        log("GetAdapterModeCount", a);
         if (!valid(a)) return 0;
         const auto it = adapters[a].modes.find(f);
         return it == adapters[a].modes.end() ? 0 : static_cast<UINT>(it->second.size());
     }
     HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT a, D3DFORMAT f, UINT i, D3DDISPLAYMODE* mode) override {
-        log("EnumAdapterModes", a);
         if (!valid(a) || adapters[a].failingModes.count({f, i})) return D3DERR_INVALIDCALL;
         const auto it = adapters[a].modes.find(f);
         if (it == adapters[a].modes.end() || i >= it->second.size()) return D3DERR_INVALIDCALL;
@@ -97,27 +91,23 @@ public:
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT a, D3DDISPLAYMODE* mode) override {
-        log("GetAdapterDisplayMode", a);
         if (!valid(a)) return D3DERR_INVALIDCALL;
         if (FAILED(adapters[a].desktopResult)) return adapters[a].desktopResult;
         *mode = adapters[a].desktop;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE CheckDeviceType(UINT a, D3DDEVTYPE, D3DFORMAT af, D3DFORMAT bf, BOOL w) override {
-        log("CheckDeviceType", a);
         if (!valid(a)) return D3DERR_INVALIDCALL;
         return adapters[a].checkDeviceType ? adapters[a].checkDeviceType(af, bf, w) : D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT a, D3DDEVTYPE, D3DFORMAT, DWORD usage, D3DRESOURCETYPE,
                                                 D3DFORMAT check) override {
-        log("CheckDeviceFormat", a);
         if (!valid(a)) return D3DERR_INVALIDCALL;
         if (usage & D3DUSAGE_DEPTHSTENCIL) return adapters[a].depthFormats.count(check) ? D3D_OK : D3DERR_NOTAVAILABLE;
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE CheckDeviceMultiSampleType(UINT a, D3DDEVTYPE, D3DFORMAT f, BOOL, D3DMULTISAMPLE_TYPE t,
                                                          DWORD* levels) override {
-        log("CheckDeviceMultiSampleType", a);
         if (!valid(a)) return D3DERR_INVALIDCALL;
         const auto it = adapters[a].multisample.find({f, t});
         if (it == adapters[a].multisample.end()) return D3DERR_NOTAVAILABLE;
@@ -126,7 +116,6 @@ public:
     }
     HRESULT STDMETHODCALLTYPE CheckDepthStencilMatch(UINT a, D3DDEVTYPE, D3DFORMAT, D3DFORMAT surface,
                                                      D3DFORMAT depth) override {
-        log("CheckDepthStencilMatch", a);
         if (!valid(a)) return D3DERR_INVALIDCALL;
         return adapters[a].depthMismatches.count({surface, depth}) ? D3DERR_NOTAVAILABLE : D3D_OK;
     }
@@ -134,7 +123,6 @@ public:
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT a, D3DDEVTYPE, D3DCAPS9* caps) override {
-        log("GetDeviceCaps", a);
         if (!valid(a)) return D3DERR_INVALIDCALL;
         if (FAILED(adapters[a].capsResult)) return adapters[a].capsResult;
         *caps = adapters[a].caps;
@@ -148,7 +136,6 @@ public:
 
 private:
     bool valid(UINT a) const { return a < adapters.size(); }
-    void log(const char* name, UINT a) { calls.push_back(std::string(name) + " " + std::to_string(a)); }
 };
 
 // Caps of an adapter that meets every requirement of the device check: all the flags it asks for,

@@ -1,39 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "app/command_line.h"
 
-TEST(HasSwitch, DashOrSlashInAnyLetterCase) {
-    EXPECT_TRUE(hasSwitch(L"-s", L"s"));
-    EXPECT_TRUE(hasSwitch(L"/s", L"s"));
-    EXPECT_TRUE(hasSwitch(L"-S", L"s"));
-    EXPECT_TRUE(hasSwitch(L"  -x   /R ", L"r"));
-}
-
-TEST(HasSwitch, AWordCountsWhenItBeginsWithTheSwitch) {
-    EXPECT_TRUE(hasSwitch(L"-settings", L"s"));
-    EXPECT_TRUE(hasSwitch(L"/reset", L"r"));
-    EXPECT_TRUE(hasSwitch(L"-rs", L"r"));
-    EXPECT_FALSE(hasSwitch(L"-rs", L"s"));
-    EXPECT_TRUE(hasSwitch(L"-srx", L"s"));
-    EXPECT_FALSE(hasSwitch(L"-srx", L"r"));
-}
-
-TEST(HasSwitch, OnlyADashOrSlashAtTheStartOfAWordStartsASwitch) {
-    EXPECT_FALSE(hasSwitch(L"x-s", L"s"));
-    EXPECT_FALSE(hasSwitch(L"a/r b", L"r"));
-    EXPECT_FALSE(hasSwitch(L"s r", L"s"));
-    EXPECT_FALSE(hasSwitch(L"-", L"s"));
-}
-
-TEST(HasSwitch, OnlyBlanksSeparateWords) {
-    EXPECT_FALSE(hasSwitch(L"x\t-s", L"s")) << "a tab is part of the word";
-    EXPECT_TRUE(hasSwitch(L"\"my folder -s\"", L"s")) << "quotes are not special";
-    EXPECT_FALSE(hasSwitch(L"\"-s\"", L"s"));
-}
-
-TEST(HasSwitch, EmptyAndMissingStrings) {
-    EXPECT_FALSE(hasSwitch(L"", L"s"));
-    EXPECT_FALSE(hasSwitch(nullptr, L"s"));
-    EXPECT_FALSE(hasSwitch(L"-s", nullptr));
-    EXPECT_TRUE(hasSwitch(L"-x", L"")) << "an empty name matches any switch";
+TEST(HasSwitch, ADashOrSlashWordBeginningWithTheNameInAnyCase) {
+    const struct { const wchar_t* line; const wchar_t* name; bool found; } cases[] = {
+        {L"-s", L"s", true}, {L"/s", L"s", true}, {L"-S", L"s", true}, {L"  -x   /R ", L"r", true},
+        {L"-settings", L"s", true}, {L"-rs", L"s", false}, {L"x-s", L"s", false}, {L"s r", L"s", false},
+        {L"x\t-s", L"s", false},  // only blanks separate words
+        {L"\"my folder -s\"", L"s", true}, {L"", L"s", false}, {nullptr, L"s", false}, {L"-s", nullptr, false},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(hasSwitch(cases[i].line, cases[i].name), cases[i].found) << i;
 }

@@ -31,7 +31,6 @@ public:
         set(L"dwDirectXVersionMinor", VT_UI4, minor);
         set(L"szDirectXVersionLetter", VT_BSTR, 0, letter);
     }
-
     HRESULT STDMETHODCALLTYPE GetProp(LPCWSTR name, VARIANT* value) override {
         const auto found = props.find(name);
         if (found == props.end()) return E_INVALIDARG;
@@ -56,7 +55,7 @@ public:
     FakeSystemInfo systemInfo;
     bool hasSystemDir = true;
     std::map<std::wstring, FileVersion> files;  // by name, e.g. L"\\ddraw.dll"
-    std::map<std::wstring, int> reads;          // by full path
+    int reads = 0;
 
     HRESULT queryDiagnostics(DXVersion& version) override {
         return hasDiagnostics ? dxVersionFromSystemInfo(systemInfo, version) : E_FAIL;
@@ -65,19 +64,17 @@ public:
         return hasSystemDir && wcscpy_s(buffer, size, kSystemDir.c_str()) == 0 ? UINT(kSystemDir.size()) : 0;
     }
     HRESULT readFileVersion(const wchar_t* path, FileVersion* version) override {
-        ++reads[path];
+        ++reads;
         const std::wstring full = path;
         const auto found = full.rfind(kSystemDir, 0) == 0 ? files.find(full.substr(kSystemDir.size())) : files.end();
         if (found == files.end()) return E_FAIL;
         *version = found->second;
         return S_OK;
     }
-
-    // Runs the detection; "packed text" or the failure.
+    // "packed text", or "failed".
     std::string detect() {
         DWORD packed = 0xDEADBEEF;
         wchar_t text[16];
-        wmemset(text, L'#', 16);
         const HRESULT hr = detectDXVersion(*this, &packed, text, 16);
         char out[64];
         std::snprintf(out, sizeof out, "%lx %ls", static_cast<unsigned long>(packed), text);
@@ -89,9 +86,8 @@ public:
 
 TEST(DXVersionFormat, PacksAndPrintsMajorMinorLetter) {
     const struct { DXVersion v; DWORD packed; const wchar_t* text; } cases[] = {
-        {{9, 0, L'c'}, 0x90003, L"9.0c"}, {{8, 1, L'b'}, 0x80102, L"8.1b"}, {{9, 0, L' '}, 0x90000, L"9.0"},
-        {{0, 0, L' '}, 0, L"0.0"},        {{9, 0, L'z'}, 0x9001A, L"9.0z"}, {{9, 0, L'!'}, 0x90000, L"9.0!"},
-        {{12, 10, L' '}, 0xC0A00, L"12.10"},
+        {{9, 0, L'c'}, 0x90003, L"9.0c"}, {{9, 0, L' '}, 0x90000, L"9.0"}, {{12, 10, L'z'}, 0xC0A1A, L"12.10z"},
+        {{9, 0, L'!'}, 0x90000, L"9.0!"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(packDXVersion(c.v), c.packed) << c.packed;
@@ -99,37 +95,23 @@ TEST(DXVersionFormat, PacksAndPrintsMajorMinorLetter) {
     }
 }
 
-TEST(DXVersionDiagnostics, ComponentAnswerWinsAndNoFileIsRead) {
+TEST(DXVersionDiagnostics, ComponentAnswerWinsAndAnIncompleteOneLeavesAllToTheFiles) {
     FakeMachine m;
     m.hasDiagnostics = true;
     m.files[L"\\d3d8.dll"] = makeFileVersion(5, 1, 2600, 901);
-    m.systemInfo.setVersion(9, 0, L"c");
-    EXPECT_EQ(m.detect(), "90003 9.0c");
     m.systemInfo.setVersion(9, 0, L"C");  // upper case is the same release
     EXPECT_EQ(m.detect(), "90003 9.0c");
-    m.systemInfo.setVersion(9, 0, L"");  // empty letter: no letter
-    EXPECT_EQ(m.detect(), "90000 9.0");
-    EXPECT_TRUE(m.reads.empty());
-}
-
-TEST(DXVersionDiagnostics, IncompleteAnswerLeavesTheWholeVersionToTheProbe) {
-    const auto damages = {+[](FakeSystemInfo& s) { s.props.erase(L"szDirectXVersionLetter"); },
-                          +[](FakeSystemInfo& s) { s.set(L"szDirectXVersionLetter", VT_BSTR, 0, nullptr); },
-                          +[](FakeSystemInfo& s) { s.set(L"szDirectXVersionLetter", VT_UI4, 3); },
-                          +[](FakeSystemInfo& s) { s.set(L"dwDirectXVersionMajor", VT_I4, 9); },
-                          +[](FakeSystemInfo& s) { s.props.erase(L"dwDirectXVersionMinor"); }};
-    for (const auto damage : damages) {
-        FakeMachine m;
-        m.hasDiagnostics = true;
+    EXPECT_EQ(m.reads, 0);
+    for (const auto damage : {+[](FakeSystemInfo& s) { s.set(L"szDirectXVersionLetter", VT_BSTR, 0, nullptr); },
+                              +[](FakeSystemInfo& s) { s.set(L"dwDirectXVersionMajor", VT_I4, 9); },
+                              +[](FakeSystemInfo& s) { s.props.erase(L"dwDirectXVersionMinor"); }}) {
         m.systemInfo.setVersion(9, 0, L"c");
         damage(m.systemInfo);
-        EXPECT_EQ(m.detect(), "0 0.0");  // nothing readable: what the component did give is gone
-        m.files[L"\\d3d8.dll"] = makeFileVersion(5, 1, 2600, 901);
         EXPECT_EQ(m.detect(), "80101 8.1a");
     }
 }
 
-TEST(DXVersionProbe, FileRulesIncludingBothNumberingSchemes) {
+TEST(DXVersionProbe, FileRulesInBothNumberingSchemes) {
     const struct { const wchar_t* file; FileVersion version; const char* expected; } cases[] = {
         {L"\\d3d9.dll", makeFileVersion(1, 0, 0, 0), "90000 9.0"},  // any readable d3d9.dll
         {L"\\d3d8.dll", makeFileVersion(5, 1, 2600, 901), "80101 8.1a"},
@@ -139,19 +121,11 @@ TEST(DXVersionProbe, FileRulesIncludingBothNumberingSchemes) {
         {L"\\d3d8.dll", makeFileVersion(6, 0, 0, 0), "0 0.0"},       // neither scheme
         {L"\\ddraw.dll", makeFileVersion(4, 2, 0, 94), "0 0.0"},
         {L"\\ddraw.dll", makeFileVersion(4, 2, 0, 95), "10000 1.0"},
-        {L"\\ddraw.dll", makeFileVersion(4, 3, 0, 1096), "20000 2.0"},
-        {L"\\ddraw.dll", makeFileVersion(4, 6, 0, 436), "60100 6.1"},
-        {L"\\ddraw.dll", makeFileVersion(4, 8, 0, 399), "70000 7.0"},
-        {L"\\ddraw.dll", makeFileVersion(4, 8, 0, 400), "80000 8.0"},
         {L"\\ddraw.dll", makeFileVersion(5, 1, 2258, 399), "70000 7.0"},
         {L"\\ddraw.dll", makeFileVersion(5, 1, 2258, 400), "80000 8.0"},
-        {L"\\ddraw.dll", makeFileVersion(6, 0, 0, 0), "70000 7.0"},  // the 8.0 rule knows 4.x and 5.x only
         {L"\\d3drg8x.dll", makeFileVersion(4, 4, 0, 70), "30001 3.0a"},
-        {L"\\dplayx.dll", makeFileVersion(4, 6, 3, 518), "60101 6.1a"},
-        {L"\\dinput.dll", makeFileVersion(4, 7, 0, 716), "70001 7.0a"},
         {L"\\mpg2splt.ax", makeFileVersion(6, 3, 1, 885), "80102 8.1b"},
         {L"\\dpnet.dll", makeFileVersion(5, 2, 3677, 134), "80200 8.2"},
-        {L"\\dpnet.dll", makeFileVersion(4, 9, 0, 133), "0 0.0"},
     };
     for (const auto& c : cases) {
         FakeMachine m;
@@ -160,22 +134,15 @@ TEST(DXVersionProbe, FileRulesIncludingBothNumberingSchemes) {
     }
 }
 
-TEST(DXVersionProbe, LastMatchingRuleWinsAndNothingFoundIsVersionZero) {
+TEST(DXVersionProbe, LastMatchingRuleWinsAndConsecutiveRulesShareARead) {
     FakeMachine m;
-    EXPECT_EQ(m.detect(), "0 0.0");
-    m.reads.clear();
     m.files[L"\\ddraw.dll"] = makeFileVersion(4, 8, 0, 400);
     m.files[L"\\dinput.dll"] = makeFileVersion(4, 7, 0, 716);
     m.files[L"\\dpnet.dll"] = makeFileVersion(5, 2, 3677, 133);  // no match: 8.0 stands
     EXPECT_EQ(m.detect(), "80000 8.0");
-    EXPECT_EQ(m.reads[kSystemDir + L"\\ddraw.dll"], 4);  // consecutive rules share a read
-    m.files[L"\\d3d9.dll"] = makeFileVersion(5, 3, 0, 0);
-    EXPECT_EQ(m.detect(), "90000 9.0");
-
+    EXPECT_EQ(m.reads, 11);  // ten runs of rules on one file each, then d3d9.dll
     m.hasSystemDir = false;
-    m.reads.clear();
     EXPECT_EQ(m.detect(), "0 0.0");
-    EXPECT_TRUE(m.reads.empty());
 }
 
 TEST(DXVersionText, IsCutToTheBufferAndArgumentsMayBeNull) {
@@ -188,31 +155,16 @@ TEST(DXVersionText, IsCutToTheBufferAndArgumentsMayBeNull) {
         {4, std::wstring(L"9.0\0####", 8)},
         {1, std::wstring(L"\0#######", 8)},
         {0, L"########"},
-        {-5, L"########"},
     };
     for (const auto& c : cases) {
         wmemset(text, L'#', 8);
         EXPECT_EQ(detectDXVersion(m, nullptr, text, c.length), S_OK);
         EXPECT_EQ(std::wstring(text, 8), c.expected) << c.length;
     }
-    DWORD packed = 0;
-    EXPECT_EQ(detectDXVersion(m, &packed, nullptr, 10), S_OK);
-    EXPECT_EQ(packed, 0x90003u);
-}
-
-TEST(DXVersionFileReader, ReadsTheFixedVersionOfARealFile) {
-    wchar_t self[MAX_PATH];
-    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-    FileVersion version = 0;
-    EXPECT_EQ(readFileVersion(nullptr, &version), E_INVALIDARG);
-    EXPECT_EQ(readFileVersion(self, nullptr), E_INVALIDARG);
-    EXPECT_EQ(readFileVersion(L"C:\\no\\such\\file.dll", &version), E_FAIL);
-    ASSERT_EQ(readFileVersion(self, &version), S_OK);  // the launcher's resources are linked in
-    EXPECT_EQ(version, makeFileVersion(1, 0, 0, 0));
 }
 
 // Under Wine the diagnostic component answers 9.0c and the system directory has d3d9.dll.
-TEST(DXVersionOnThisMachine, ReportsNinePointZeroCAndLeavesComAsItWas) {
+TEST(DXVersionOnThisMachine, ReportsNinePointZeroCReadsRealFilesAndLeavesComAsItWas) {
     DWORD packed = 0;
     wchar_t text[10] = {};
     ASSERT_EQ(getDXVersion(&packed, text, 10), S_OK);
@@ -222,12 +174,16 @@ TEST(DXVersionOnThisMachine, ReportsNinePointZeroCAndLeavesComAsItWas) {
     DXVersion probed;
     EXPECT_EQ(dxVersionFromSystemFiles(platform, probed), S_OK);
     EXPECT_EQ(packDXVersion(probed), 0x90000u);
+    wchar_t self[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    FileVersion version = 0;
+    ASSERT_EQ(readFileVersion(self, &version), S_OK);  // the launcher's resources are linked in
+    EXPECT_EQ(version, makeFileVersion(1, 0, 0, 0));
 
-    // The query left the apartment it entered...
+    // The query left the apartment it entered, and does not leave one it could not enter.
     HRESULT hr = CoInitialize(nullptr);
     EXPECT_EQ(hr, S_OK);
     if (SUCCEEDED(hr)) CoUninitialize();
-    // ...and does not leave one it could not enter.
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
     dxVersionFromDiagnostics(probed);
     hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);

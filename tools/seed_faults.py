@@ -1,0 +1,255 @@
+#!/usr/bin/env python3
+"""Seeds plausible slips into the launcher, one at a time, and checks that the tests catch each.
+
+For every slip: the product file is patched (one distinctive line, matched exactly), the 32-bit
+build of the test programs is brought up to date, the test programs run under Wine, and the file
+is put back as it was, whatever happened. It prints which tests failed for each slip and exits
+non-zero when a slip went uncaught or no longer applies to the code.
+
+Usage: tools/seed_faults.py [--all] [--full] [--build win32|win64] [SLIP ...]
+  SLIP     numbers of the slips to seed (all when none is named)
+  --full   run every test of a program, not only those of the part the slip is in
+  --all    run every test program for every slip (default: the unit tests first, the end-to-end
+           programs only when the unit tests did not catch the slip)
+  --list   print the slips and exit
+"""
+import argparse
+import fnmatch
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# (number, what the slip does, file, exact text, replacement, the tests of that part of the launcher)
+SLIPS = [
+    (1, "caps: a limit that is exactly met fails (>= becomes >)", "src/checks/caps_check.cpp",
+     "return caps.*test.field >= test.value;", "return caps.*test.field > test.value;",
+     "Caps*"),
+    (2, "caps: alpha-test mask counts 'never' as an alpha test", "src/checks/caps_check.cpp",
+     "has(&C::AlphaCmpCaps, 0xFFFFFF7E,", "has(&C::AlphaCmpCaps, 0xFFFFFFFE,",
+     "Caps*"),
+    (3, "caps: vertex shader 1.1 no longer gates the constant count", "src/checks/caps_check.cpp",
+     "skip = test.gatesNext;", "skip = false;",
+     "Caps*"),
+    (4, "resolution: either side big enough passes (&& becomes ||)", "src/checks/resolution_check.cpp",
+     "if (mode.Width >= kMinimumDesktopWidth && mode.Height", "if (mode.Width >= kMinimumDesktopWidth || mode.Height",
+     "Resolution*:Caps*"),
+    (5, "driver age: a driver of the required day counts as older", "src/checks/driver_age_check.cpp",
+     "return date.day < than.day;", "return date.day <= than.day;",
+     "DriverDate*:DriverAge*:VideoController*:CheckD3DCaps*"),
+    (6, "driver age: WHQL level 1 (certified, no date) read as a date", "src/checks/driver_age_check.cpp",
+     "if (identifier.WHQLLevel > 1) {", "if (identifier.WHQLLevel > 0) {",
+     "DriverDate*:DriverAge*:VideoController*:CheckD3DCaps*"),
+    (7, "DirectX probe: 5.x files judged by the 4.x threshold", "src/checks/dx_version.cpp",
+     "case 5: return version >= rule.atLeastV5;", "case 5: return version >= rule.atLeast;",
+     "DXVersion*"),
+    (8, "DirectX gate: 9.0 without a letter refused (< becomes <=)", "src/checks/dx_version_gate.cpp",
+     "if (version < kMinimumDXVersion) {", "if (version <= kMinimumDXVersion) {",
+     "DXVersionGate*"),
+    (9, "DirectX gate: 'not installed' message dropped", "src/checks/dx_version_gate.cpp",
+     "if (version == 0) return refuse(platform, kNotInstalled);", "",
+     "DXVersionGate*"),
+    (10, "language file: the last of two equal keys wins", "src/config/language_table.cpp",
+     "table.emplace(trimSpaces(line.substr(0, eq)), unescape(line.substr(eq + 1)));",
+     "table[trimSpaces(line.substr(0, eq))] = unescape(line.substr(eq + 1));",
+     "Language*"),
+    (11, "language file: byte-order mark read big-endian", "src/config/language_table.cpp",
+     "bom[0] != 0xFF || bom[1] != 0xFE", "bom[0] != 0xFE || bom[1] != 0xFF",
+     "Language*"),
+    (12, "settings: one back buffer read as triple buffering", "src/config/launch_settings.cpp",
+     "backBuffers > 1;", "backBuffers >= 1;",
+     "LaunchSettings*"),
+    (13, "settings: default resolution not raised to 800 x 600", "src/config/launch_settings.cpp",
+     "graphics.Width = mode.Width < 800 ? 800 : mode.Width;", "graphics.Width = mode.Width;",
+     "LaunchSettings*"),
+    (14, "options file: no directory means the Windows folder, not the current one", "src/config/options_file.cpp",
+     "if (directory.empty()) return L\".\\\\\" + fileName;", "if (directory.empty()) return fileName;",
+     "OptionsFile*"),
+    (15, "command line: switches become case-sensitive", "src/app/command_line.cpp",
+     "_wcsnicmp(p + 1, name, length) == 0", "wcsncmp(p + 1, name, length) == 0",
+     "HasSwitch*:SettingsDialog*"),
+    (16, "catalogue: 800 x 600 itself left out (< becomes <=)", "src/settings/display_mode_catalogue.cpp",
+     "if (mode.Width < kMinimumWidth || mode.Height < kMinimumHeight) continue;",
+     "if (mode.Width <= kMinimumWidth || mode.Height <= kMinimumHeight) continue;",
+     "Catalogue*:GraphicsPage*"),
+    (17, "catalogue: quality levels take the larger of surface and depth", "src/settings/display_mode_catalogue.cpp",
+     "return std::min(quality, best);", "return std::max(quality, best);",
+     "Catalogue*:GraphicsPage*"),
+    (18, "settings dialog: failed device check does not mark the settings invalid", "src/settings/settings_dialog.cpp",
+     "if (!m_services.checkCaps(m_d3d, m_settings.GraphicsSettings.AdapterOrdinal, localize).empty())",
+     "if (false)",
+     "SettingsDialog*:GraphicsPage*"),
+    (19, "settings dialog: 'ignore warnings' no longer fills the lists", "src/settings/settings_dialog.cpp",
+     "if (warnings.empty() || m_info->ignoreWarnings()) list", "if (warnings.empty()) list",
+     "GraphicsPage*:SmallDesktop*"),
+    (20, "settings dialog: sound output not reset to none on close", "src/settings/settings_dialog.cpp",
+     "m_services.sound->setOutput(0);", "",
+     "SettingsDialog*:SoundPage*"),
+    (21, "warnings dialog: a bare scheme counts as a link", "src/settings/info_dialog.cpp",
+     "if (lower.size() > n && lower.compare(0, n, scheme) == 0) return true;",
+     "if (lower.size() >= n && lower.compare(0, n, scheme) == 0) return true;",
+     "WarningsLinks*:GraphicsPage*"),
+    (22, "advanced dialog: triple-buffer box shows the vertical-sync setting", "src/settings/vadv_dialog.cpp",
+     "item(IDC_TRIPLEBUF).send(BM_SETCHECK, g.TripleBuffer ?", "item(IDC_TRIPLEBUF).send(BM_SETCHECK, g.VSync ?",
+     "GraphicsPage*"),
+    (23, "launch: -r no longer resets the settings", "src/app/launch_decision.cpp",
+     "if (hasSwitch(commandLine, L\"r\")) resetSettings = true;", "",
+     "SettingsDialog.Reset*:HasSwitch*"),
+    (24, "launch: invalid settings no longer show the dialog", "src/app/launch_decision.cpp",
+     "if (show || dialog.showSettingsAtLaunch() || dialog.settingsInvalid())",
+     "if (show || dialog.showSettingsAtLaunch())",
+     "SettingsDialog.FirstStart*"),
+    (25, "second copy: the first copy's minimised window is not restored", "src/app/instance_guard.cpp",
+     "if (IsIconic(window)) ShowWindow(window, SW_RESTORE);", "",
+     "SingleInstance*"),
+    (26, "game host: WM_CLOSE honoured inside the engine's idle step", "src/app/game.cpp",
+     "if (!m_dispatchEnabled) return 1;", "",
+     "GameHost*:GameWindow*"),
+]
+
+# CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
+PROGRAMS = ["unit", "end_to_end", "caps_check_small_desktop", "graphics_page_small_desktop"]
+TARGETS = {"unit": ["unit_tests"], "end_to_end": ["e2e_tests"], "caps_check_small_desktop": ["caps_check_e2e"],
+           "graphics_page_small_desktop": ["e2e_tests"]}
+# The small-desktop entries choose their tests themselves: they run only for slips in their part.
+SUITES = {"caps_check_small_desktop": ["DeviceCheck.x", "Executable.x"], "graphics_page_small_desktop": ["SmallDesktop.x"]}
+
+
+def run(cmd, **kw):
+    return subprocess.run(cmd, cwd=ROOT, **kw)
+
+
+class WineSession:
+    """One prefix and virtual display for the whole run (tools/wine_session.sh does the work)."""
+
+    def __enter__(self):
+        self.prefix = tempfile.mkdtemp(prefix="skelvane-slips.")
+        out = run(["bash", "-c", ". tools/wine_session.sh; wine_session_start \"$1\" 1024x768x24 force-xvfb >/dev/null;"
+                   " echo \"$DISPLAY $_xvfb_pid\"", "-", self.prefix], capture_output=True, text=True, check=True)
+        self.display, self.xvfb = out.stdout.split()
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, DISPLAY=self.display, WINEDEBUG="-all")
+        return self
+
+    def __exit__(self, *exc):
+        run(["bash", "-c", ". tools/wine_session.sh; \"$WINESERVER\" -k"], env=self.env,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            os.kill(int(self.xvfb), signal.SIGTERM)
+        except (ValueError, ProcessLookupError):
+            pass
+        run(["rm", "-rf", self.prefix])
+
+
+def build(build_dir, programs):
+    targets = sorted({t for p in programs for t in TARGETS[p]})
+    r = run(["cmake", "--build", build_dir, "-j", str(os.cpu_count() or 2), "--target"] + targets,
+            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    return r.returncode == 0, r.stdout
+
+
+def failures(build_dir, program, session, tests=None):
+    """Names of the GoogleTest cases that failed, or a note when the program itself failed."""
+    if tests and program in SUITES and not any(fnmatch.fnmatch(suite, pattern) for suite in SUITES[program]
+                                               for pattern in tests.split(":")):
+        return []
+    env = dict(session.env, GTEST_FILTER=tests) if tests else session.env
+    r = run(["ctest", "--test-dir", build_dir, "--output-on-failure", "-R", "^%s$" % program], env=env,
+            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    failed = sorted(set(re.findall(r"^\[  FAILED  \] ([\w/.]+)", r.stdout, re.M)))
+    if re.search(r"^\[==========\] 0 tests from", r.stdout, re.M):
+        return []  # no test of this program belongs to the part
+    if r.returncode != 0 and not failed:
+        failed = ["%s (no case named: exit, crash or time-out)" % program]
+    return [("%s: %s" % (program, f)) if not f.startswith(program) else f for f in failed]
+
+
+def seed(slip, build_dir, session, all_programs, full, baseline):
+    number, what, path, old, new, tests = slip
+    source = os.path.join(ROOT, path)
+    with open(source, encoding="utf-8", newline="") as f:
+        original = f.read()
+    if original.count(old) != 1:
+        return None, "slip %d no longer applies: %r is not once in %s" % (number, old, path)
+    try:
+        with open(source, "w", encoding="utf-8", newline="") as f:
+            f.write(original.replace(old, new, 1))
+        caught = []
+        for program in PROGRAMS:
+            if caught and not all_programs:
+                break
+            ok, log = build(build_dir, [program])
+            if not ok:
+                return ["build failed"], "slip %d does not compile:\n%s" % (number, log[-2000:])
+            caught += [f for f in failures(build_dir, program, session, None if full else tests) if f not in baseline]
+        return caught, None
+    finally:
+        with open(source, "w", encoding="utf-8", newline="") as f:
+            f.write(original)
+        # The restored file must be newer than the objects built from the slip.
+        now = time.time()
+        os.utime(source, (now, now))
+
+
+def main():
+    # A stopped run still puts the file back (the finally above).
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("slips", nargs="*", type=int)
+    parser.add_argument("--all", action="store_true")
+    parser.add_argument("--full", action="store_true")
+    parser.add_argument("--list", action="store_true")
+    parser.add_argument("--build", default="win32", choices=["win32", "win64"])
+    parser.add_argument("--no-baseline", action="store_true", help="skip the run without any slip")
+    args = parser.parse_args()
+    chosen = [s for s in SLIPS if not args.slips or s[0] in args.slips]
+    if args.list:
+        for s in chosen:
+            print("%2d  %-75s %s" % (s[0], s[1], s[2]))
+        return 0
+    if run(["git", "diff", "--quiet", "--", "src"]).returncode != 0:
+        print("seed_faults: src/ has changes of its own; commit or stash them first", file=sys.stderr)
+        return 2
+    build_dir = os.path.join("build", args.build)
+    if run(["tools/build.sh", args.build], stdout=subprocess.DEVNULL).returncode != 0:
+        print("seed_faults: the build failed before any slip", file=sys.stderr)
+        return 2
+
+    uncaught = []
+    with WineSession() as session:
+        baseline = set()
+        if not args.no_baseline:
+            for program in PROGRAMS:
+                start = time.time()
+                baseline.update(failures(build_dir, program, session))
+                print("without a slip: %s ran in %.0f s" % (program, time.time() - start))
+            if baseline:
+                print("failing without any slip (not counted below): " + "; ".join(sorted(baseline)))
+        for slip in chosen:
+            start = time.time()
+            caught, problem = seed(slip, build_dir, session, args.all, args.full, baseline)
+            if problem:
+                print(problem)
+                uncaught.append(slip[0])
+                continue
+            status = "caught" if caught else "NOT CAUGHT"
+            print("slip %2d %-10s %4.0fs  %s" % (slip[0], status, time.time() - start, slip[1]))
+            for name in caught:
+                print("           by " + name)
+            sys.stdout.flush()
+            if not caught:
+                uncaught.append(slip[0])
+    # Leave the build as the product is.
+    build(build_dir, PROGRAMS)
+    print("%d of %d slips caught" % (len(chosen) - len(uncaught), len(chosen)))
+    if uncaught:
+        print("not caught or no longer applying: " + ", ".join(map(str, uncaught)))
+    return 1 if uncaught else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
