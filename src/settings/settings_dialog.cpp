@@ -40,12 +40,13 @@ HICON loadDialogIcon(int widthMetric, int heightMetric) {
 
 }  // namespace
 
-SettingsServices SettingsServices::system(Direct3DProbe* direct3D, VideoControllerProbe* videoControllers) {
+SettingsServices SettingsServices::system(Direct3DProbe* direct3D, VideoControllerProbe* videoControllers,
+                                          SpeakerConfigProbe* speakers) {
     return {[direct3D] { return ::createDirect3D(direct3D); },
-            [](SoundSettings& sound) {
+            [speakers](SoundSettings& sound) {
                 const win::CTraceStep step("speaker configuration (DirectSound)");
-                CDirectSoundSpeakers speakers;
-                applySpeakerModeDefault(sound, speakers);
+                CKnownSpeakers known(speakers && speakers->pending() ? speakers->take() : readSpeakerConfig());
+                applySpeakerModeDefault(sound, known);
             },
             [videoControllers](win::CComPtr<IDirect3D9> d3d, UINT adapter, const CLocalize& localize) {
                 const win::CTraceStep step("device check");
@@ -349,6 +350,7 @@ INT_PTR CSettingsDialog::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam, b
         if (wParam && m_info->isVisible()) m_info->bringToFront();
         return 0;
     case WM_SHOWWINDOW:
+        if (wParam) win::trace("settings dialog", "shown");  // where the player's wait ends
         if (wParam && m_info->isVisible()) PostMessageW(hwnd(), kBringWarningsForward, 0, 0);
         break;
     case kBringWarningsForward:

@@ -102,6 +102,10 @@ TEST_F(LaunchWithProbes, OldDirectXShowsOnlyItsBoxAndWaitsForNoOtherProbe) {
         WaitForSingleObject(event, 10000);
         return VideoControllerRows();
     });
+    probes.speakers = SpeakerConfigProbe([event] {
+        WaitForSingleObject(event, 10000);
+        return std::optional<DWORD>();
+    });
 
     closeMessageBox();
     bool reset = false;
@@ -111,10 +115,10 @@ TEST_F(LaunchWithProbes, OldDirectXShowsOnlyItsBoxAndWaitsForNoOtherProbe) {
                                                L"to latest version\n(at least 9.0c June 2005)"});
     EXPECT_FALSE(reset) << "nothing after the gate ran";
     // Taking is the only way to wait for a probe.
-    EXPECT_TRUE(probes.direct3D.pending() && probes.videoControllers.pending());
+    EXPECT_TRUE(probes.direct3D.pending() && probes.videoControllers.pending() && probes.speakers.pending());
 }
 
-TEST_F(LaunchWithProbes, TheSettingsObjectTakesThePrefetchedDirect3DAndVideoControllerRows) {
+TEST_F(LaunchWithProbes, TheSettingsObjectTakesThePrefetchedAnswers) {
     ASSERT_TRUE(folder.write(L"korvex.ini", "[OPTIONS]\r\nVideoDrvLoDate=01.01.2030\r\n"));
     fake::Direct3D9 d3d;
     harness::addPlainAdapter(d3d);  // no certification date: the driver's date comes from the rows
@@ -132,10 +136,17 @@ TEST_F(LaunchWithProbes, TheSettingsObjectTakesThePrefetchedDirect3DAndVideoCont
         row.date = {2020, 1, 2};
         return VideoControllerRows(std::vector<DriverRecord>{row});
     });
+    probes.speakers = SpeakerConfigProbe([] {
+        Sleep(100);
+        return std::optional<DWORD>(DSSPEAKER_HEADPHONE);
+    });
 
     std::wstring adapters, report;
+    LONG_PTR speakerMode = -1;
     harness::whenDialogShows(IDC_TABS, [&](HWND dialog) {
         adapters = harness::readCombo(dialog, IDC_ADAPTER).texts.at(0);
+        const harness::Combo speakers = harness::readCombo(dialog, IDC_SND_SPEAKERS);
+        speakerMode = speakers.data.at(speakers.selected);
         if (const HWND info = harness::findOwnDialog(IDC_REPORT)) report = text(info, IDC_REPORT);
         SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     });
@@ -143,6 +154,8 @@ TEST_F(LaunchWithProbes, TheSettingsObjectTakesThePrefetchedDirect3DAndVideoCont
     EXPECT_EQ(prepare2Run(L"", localize, reset, probes), 1) << "first start: the dialog, then Cancel";
     EXPECT_FALSE(probes.direct3D.pending());
     EXPECT_FALSE(probes.videoControllers.pending());
+    EXPECT_FALSE(probes.speakers.pending());
+    EXPECT_EQ(speakerMode, kSpeakerHeadphones);
     EXPECT_EQ(adapters, L"Scripted card");
     EXPECT_NE(report.find(L"T_VDRIVER_VER9.8.7.6"), std::wstring::npos) << report;
 }
@@ -152,7 +165,7 @@ TEST_F(LaunchWithProbes, TheVideoControllerRowsAreAskedOnlyWhenADriverDateIsConf
                                 "[OPTIONS]\r\nVideoDrvLoDate=01.06.2006\r\n"}) {
         ASSERT_TRUE(folder.write(L"korvex.ini", options));
         const LaunchProbes probes = startLaunchProbes();
-        EXPECT_TRUE(probes.dxDiagnostics.pending() && probes.direct3D.pending());
+        EXPECT_TRUE(probes.dxDiagnostics.pending() && probes.direct3D.pending() && probes.speakers.pending());
         EXPECT_EQ(probes.videoControllers.pending(), std::string(options).find("01.06.2006") != std::string::npos)
             << options;
     }
