@@ -1,12 +1,10 @@
-// One copy at a time: second copies started against a real first copy, or against a guard held
-// without a game window.
+// One copy at a time: second copies started against a real first copy.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
 #include "e2e.h"
-#include "held_guard.h"
 
 using namespace e2e;
 
@@ -59,15 +57,6 @@ TEST(SingleInstance, SecondCopyRestoresTheRunningGameAndEndsQuietly) {
     EXPECT_EQ(GetForegroundWindow(), window) << "brought to the front";
     closeGame(*first, window);
     EXPECT_FALSE(guardTaken()) << "given back at the end of the game";
-}
-
-TEST(SingleInstance, GuardTakenWithoutGameWindowIsReported) {
-    GameFolder game;
-    game.writeLanguage({L"T_FATAL_ERROR_HDR=Skelvane - Error", L"T_ANOTHER_COPY_RUN_MSG=Another copy runs."});
-    const ErrorBox box = startAgainstHeldGuard(game, game.path());
-    EXPECT_EQ(box.caption + L"|" + box.text, L"Skelvane - Error|Another copy runs.");
-    EXPECT_EQ(box.exitCode, 1u);
-    EXPECT_FALSE(guardTaken());
 }
 
 // The loser ends with 1: quietly when the winner's window already exists, after its box when not.

@@ -43,15 +43,9 @@ public:
     }
     // A language file as the launcher reads it (UTF-16 LE with its mark, CR LF); returns its path.
     std::wstring writeLanguage(const std::vector<std::wstring>& lines) {
-        std::string bytes = "\xFF\xFE";
-        for (std::wstring line : lines) {
-            line += L"\r\n";
-            for (wchar_t c : line) {
-                bytes += static_cast<char>(c & 0xFF);
-                bytes += static_cast<char>(c >> 8);
-            }
-        }
-        write(L"language.txt", bytes);
+        std::wstring text(1, L'\xFEFF');
+        for (const std::wstring& line : lines) text += line + L"\r\n";
+        write(L"language.txt", std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
         return file(L"language.txt");
     }
 
