@@ -33,7 +33,7 @@ TEST(OptionsFile, TheWorkingDirectorysOptionsOrElseItsLanguageTxtGiveTheTexts) {
     GameFolder work;
     const std::vector<std::wstring> german = {L"T_FATAL_ERROR_HDR=Fehler", L"T_ANOTHER_COPY_RUN_MSG=Schon offen"};
     work.writeLanguage(german, L"deutsch.txt");
-    work.writeBytes(L"korvex.ini", "[OPTIONS]\r\nLanguage=deutsch.txt\r\n");
+    work.write(L"korvex.ini", "[OPTIONS]\r\nLanguage=deutsch.txt\r\n");
     DWORD code = 0xDEAD;
     EXPECT_EQ(errorBoxAgainstHeldGuard(game, work.path(), code), L"Fehler|Schon offen");
     EXPECT_EQ(code, 1u);

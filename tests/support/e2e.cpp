@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <thread>
 #include <utility>
 
@@ -20,28 +18,9 @@ std::wstring env(const wchar_t* name) {
     return n > 0 && n < MAX_PATH * 2 ? std::wstring(buffer, n) : std::wstring();
 }
 
-std::string readFile(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 void copyOrFail(const std::wstring& from, const std::wstring& to) {
     if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
         ADD_FAILURE() << "cannot copy " << narrow(from) << " to " << narrow(to);
-}
-
-// A game folder holds files only.
-void removeFolder(const std::wstring& dir) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do DeleteFileW((dir + L"\\" + data.cFileName).c_str());
-        while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(dir.c_str());
 }
 
 BOOL CALLBACK collectProcessWindow(HWND w, LPARAM p) {
@@ -79,35 +58,13 @@ std::string narrow(const std::wstring& text) {
     return out;
 }
 
-GameFolder::GameFolder(bool demoEngine) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    static int serial = 0;
-    m_path = std::wstring(temp) + L"skelvane-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-             std::to_wstring(++serial);
-    removeFolder(m_path);
-    CreateDirectoryW(m_path.c_str(), nullptr);
+GameFolder::GameFolder(bool demoEngine) : ScratchFolder(false) {
     const std::wstring dist = env(L"SKELVANE_DIST");
     for (const wchar_t* name : {L"Skelvane.exe", L"language.txt", L"korvex.ini"})
         copyOrFail(dist + L"\\" + name, file(name));
     copyOrFail(demoEngine ? dist + L"\\Korvex.dll" : env(L"SKELVANE_TEST_ENGINE_DLL"), file(L"Korvex.dll"));
     CopyFileW((dist + L"\\fmod.dll").c_str(), file(L"fmod.dll").c_str(), FALSE);  // optional
 }
-
-GameFolder::~GameFolder() { removeFolder(m_path); }
-
-void GameFolder::writeBytes(const std::wstring& name, const std::string& bytes) const {
-    std::ofstream out(file(name).c_str(), std::ios::binary);
-    out << bytes;
-}
-
-void GameFolder::writeLanguage(const std::vector<std::wstring>& lines, const std::wstring& name) const {
-    std::wstring text(1, L'\xFEFF');
-    for (const std::wstring& line : lines) text += line + L"\r\n";
-    writeBytes(name, std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
-}
-
-std::string GameFolder::read(const std::wstring& name) const { return readFile(file(name)); }
 
 Process::Process(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingDir,
                  const std::map<std::wstring, std::wstring>& environment) {
@@ -186,11 +143,10 @@ std::wstring messageBoxText(HWND box) { return windowText(GetDlgItem(box, 0xFFFF
 void clickButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 std::string runReg(const std::wstring& arguments) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring out = std::wstring(temp) + L"skelvane-reg-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    const test::ScratchFolder folder(false);
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE file = CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileW(folder.file(L"reg.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                              CREATE_ALWAYS, 0, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -204,9 +160,7 @@ std::string runReg(const std::wstring& arguments) {
         CloseHandle(info.hProcess);
     }
     CloseHandle(file);
-    const std::string output = readFile(out);
-    DeleteFileW(out.c_str());
-    return output;
+    return folder.read(L"reg.txt");
 }
 
 void deleteSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane"); }

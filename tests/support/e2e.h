@@ -10,32 +10,20 @@
 #include <string>
 #include <vector>
 
+#include "scratch_folder.h"
+
 namespace e2e {
 
 using namespace std::chrono_literals;
 using Ms = std::chrono::milliseconds;
 
 // A temporary copy of the game folder; removed again when the object goes.
-class GameFolder {
+class GameFolder : public test::ScratchFolder {
 public:
     // With the test engine in place of the demo engine unless demoEngine is true.
     explicit GameFolder(bool demoEngine = false);
-    ~GameFolder();
-    GameFolder(const GameFolder&) = delete;
-    GameFolder& operator=(const GameFolder&) = delete;
-
-    const std::wstring& path() const { return m_path; }
-    std::wstring file(const std::wstring& name) const { return m_path + L"\\" + name; }
-    void writeBytes(const std::wstring& name, const std::string& bytes) const;
-    // Writes a language file (UTF-16 LE, BOM, CR LF) from "KEY=value" lines.
-    void writeLanguage(const std::vector<std::wstring>& lines, const std::wstring& name = L"language.txt") const;
-    void remove(const std::wstring& name) const { DeleteFileW(file(name).c_str()); }
-    std::string read(const std::wstring& name) const;
     // The log the test engine writes (engineEnv points it here).
     std::string engineLog() const { return read(L"engine.log"); }
-
-private:
-    std::wstring m_path;
 };
 
 // One run of a program; killed when the object goes and it still runs.

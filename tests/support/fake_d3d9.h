@@ -133,37 +133,15 @@ private:
     }
 };
 
-// Caps of an adapter that meets every requirement of the device check: all the flags it asks for,
-// shader model 3.0 and comfortable limits.
+// Caps of an adapter that meets every requirement of the device check: every flag set and every
+// limit at its highest, one adapter in its group.
 inline D3DCAPS9 capableCaps() {
-    D3DCAPS9 caps{};
+    D3DCAPS9 caps;
+    std::memset(&caps, 0xFF, sizeof caps);
     caps.DeviceType = D3DDEVTYPE_HAL;
-    caps.Caps2 = 0x60000000;
-    caps.Caps3 = 0x320;
-    caps.PresentationIntervals = 0x8000000F;
-    caps.PrimitiveMiscCaps = 0xF2;
-    caps.RasterCaps = 0x01000010;
-    caps.ZCmpCaps = 0xFF;
-    caps.SrcBlendCaps = 0x1FFF;
-    caps.DestBlendCaps = 0x1FFF;
-    caps.AlphaCmpCaps = 0xFF;
-    caps.TextureCaps = 0x4805;
-    caps.TextureFilterCaps = 0x03030300;
-    caps.CubeTextureFilterCaps = 0x03030300;
-    caps.TextureAddressCaps = 0x3F;
-    caps.MaxTextureWidth = 4096;
-    caps.MaxTextureHeight = 4096;
-    caps.StencilCaps = 0x1FF;
-    caps.MaxSimultaneousTextures = 8;
-    caps.MaxPrimitiveCount = 0xFFFFF;
-    caps.MaxVertexIndex = 0xFFFFF;
-    caps.VertexShaderVersion = D3DVS_VERSION(3, 0);
-    caps.MaxVertexShaderConst = 256;
-    caps.PixelShaderVersion = D3DPS_VERSION(3, 0);
-    caps.PixelShader1xMaxValue = 65504.0f;
-    caps.DevCaps2 = 0x51;
-    caps.NumSimultaneousRTs = 4;
+    caps.AdapterOrdinal = caps.MasterAdapterOrdinal = caps.AdapterOrdinalInGroup = 0;
     caps.NumberOfAdaptersInGroup = 1;
+    caps.PixelShader1xMaxValue = 65504.0f;  // all bits set would be a NaN
     return caps;
 }
 

@@ -54,16 +54,6 @@ protected:
     LRESULT send(UINT message, WPARAM w = 0, LPARAM l = 0) { return game->windowProc(window, message, w, l); }
 };
 
-TEST_F(GameHost, WindowIsABarePopupSurfaceWithTheHostBehindIt) {
-    makeHost("", false);
-    EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE) & (WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION | WS_VISIBLE),
-              WS_POPUP | WS_CLIPSIBLINGS);
-    EXPECT_TRUE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
-    EXPECT_EQ(GetClassLongPtrW(window, GCL_STYLE), CS_OWNDC | CS_DBLCLKS);
-    EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(gameWndProc));
-    EXPECT_EQ(GetWindowLongPtrW(window, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(game.get()));
-}
-
 // One engine per window: a request pumped during the creation or posted later from anywhere
 // (WM_GAME_CREATE is an ordinary message any process can post) is ignored.
 TEST_F(GameHost, EngineIsCreatedOnceWithTheCommandLineAndTheResetFlag) {
@@ -99,9 +89,16 @@ TEST_F(GameHost, FocusMovesTheCursorAndTellsTheEngine) {
     }
 }
 
-// No drawing, no suspend, no moving, sizing or menus; the system close asks for an ordinary one.
-TEST_F(GameHost, SystemMessagesGetTheAnswersOfABareSurface) {
+// A popup with the host behind it: no drawing, no suspend, no moving, sizing or menus; the system
+// close asks for an ordinary one.
+TEST_F(GameHost, WindowIsABareSurface) {
     makeHost("", false);
+    EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE) & (WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION | WS_VISIBLE),
+              WS_POPUP | WS_CLIPSIBLINGS);
+    EXPECT_TRUE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    EXPECT_EQ(GetClassLongPtrW(window, GCL_STYLE), CS_OWNDC | CS_DBLCLKS);
+    EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(gameWndProc));
+    EXPECT_EQ(GetWindowLongPtrW(window, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(game.get()));
     ShowWindow(window, SW_SHOW);
     RECT before{}, after{};
     GetWindowRect(window, &before);
