@@ -55,6 +55,14 @@ TEST(SingleInstance, SecondCopyRestoresTheRunningGameAndEndsQuietly) {
     EXPECT_EQ(code, 1u);
     EXPECT_TRUE(waitFor([&] { return !IsIconic(window); }, 5s)) << "the first copy's window stays minimised";
     EXPECT_EQ(GetForegroundWindow(), window) << "brought to the front";
+    // Not minimised but behind another window: brought to the front all the same.
+    const HWND other = CreateWindowW(L"STATIC", L"in front", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                     nullptr, nullptr);
+    ASSERT_TRUE(waitFor([&] { return SetForegroundWindow(other) && GetForegroundWindow() == other; }, 5s));
+    const auto third = startGame(game);
+    EXPECT_TRUE(third->waitExit(20s, code));
+    EXPECT_TRUE(waitFor([&] { return GetForegroundWindow() == window; }, 5s)) << "left behind";
+    DestroyWindow(other);
     closeGame(*first, window);
     EXPECT_FALSE(guardTaken()) << "given back at the end of the game";
 }

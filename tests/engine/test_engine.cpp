@@ -103,6 +103,7 @@ public:
         record("destroy enter #" + std::to_string(++m_destroyCalls));
         if (m_destroyCalls > 1) return;
         if (const int count = m_script.number("pumpInDestroy")) m_loop->pumpMessages(count);
+        if (!IsWindow(m_window)) record("window gone before the engine ended");
         delete this;
     }
 
