@@ -48,7 +48,8 @@ public:
         return written;
     }
     // A language file as the launcher reads it (UTF-16 LE with its mark, CR LF); returns its path.
-    std::wstring writeLanguage(const std::vector<std::wstring>& lines, const std::wstring& name = L"language.txt") const {
+    std::wstring writeLanguage(const std::vector<std::wstring>& lines,
+                               const std::wstring& name = L"language.txt") const {
         std::wstring text(1, L'\xFEFF');
         for (const std::wstring& line : lines) text += line + L"\r\n";
         write(name, std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));

@@ -46,8 +46,8 @@ TEST(Resources, IconManifestAndDialogsAreThereAsTheSystemLooksForThem) {
               std::string::npos);
 
     for (int id = 102; id <= 106; ++id)
-        EXPECT_TRUE(FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(id), MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT)))
-            << "dialog " << id << " in the neutral system-default language";
+        EXPECT_TRUE(FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(id),
+                                    MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT))) << "dialog " << id << " in the neutral system-default language";
 }
 
 TEST(Timer, PeriodIsTheRequestClampedToWhatTheDeviceAllows) {
