@@ -4,20 +4,17 @@
 //
 // Script: directives separated by ';'
 //   null               createInstance returns null
-//   handled=N[:N...]   mark these message numbers handled (result 0x5A)
+//   handled=N[:N...]   mark these message numbers (0x.. in hexadecimal) handled (result 0x5A)
 //   pumpInCreate=N     call pumpMessages(N) inside createInstance
 //   pumpInIdle=N       call pumpMessages(N) inside every onIdle
 //   pumpInDestroy=N    call pumpMessages(N) inside destroy
-//   closeInIdle        post WM_CLOSE to the window from the first onIdle, then pump
-//   quitInIdle         post a quit message (code 7) from the first onIdle
-//   idle=true|false    what onIdle returns (default false)
+//   closeInIdle        post WM_CLOSE to the window from the first onIdle
 // Log: one line a call, kept in memory and appended to the file SKELVANE_TEST_ENGINE_LOG names.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <set>
-#include <sstream>
+#include <cstring>
 #include <string>
 
 #include "korvex.h"
@@ -30,44 +27,32 @@ KORVEX_API void testEngineClearLog();
 
 namespace {
 
-struct Script {
-    bool returnNull = false;
-    std::set<UINT> handled;
-    int pumpInCreate = 0;
-    int pumpInIdle = 0;
-    int pumpInDestroy = 0;
-    bool closeInIdle = false;
-    bool quitInIdle = false;
-    bool idleResult = false;
-};
-
 std::string g_log;
 std::string g_script;
 bool g_scriptSet = false;
 
-Script parseScript(const std::string& text) {
-    Script s;
-    std::stringstream in(text);
-    std::string item;
-    while (std::getline(in, item, ';')) {
-        const size_t eq = item.find('=');
-        const std::string name = item.substr(0, eq);
-        const std::string value = eq == std::string::npos ? "" : item.substr(eq + 1);
-        if (name == "null") s.returnNull = true;
-        else if (name == "pumpInCreate") s.pumpInCreate = std::atoi(value.c_str());
-        else if (name == "pumpInIdle") s.pumpInIdle = std::atoi(value.c_str());
-        else if (name == "pumpInDestroy") s.pumpInDestroy = std::atoi(value.c_str());
-        else if (name == "closeInIdle") s.closeInIdle = true;
-        else if (name == "quitInIdle") s.quitInIdle = true;
-        else if (name == "idle") s.idleResult = value == "true";
-        else if (name == "handled") {
-            std::stringstream list(value);
-            std::string number;
-            while (std::getline(list, number, ':')) s.handled.insert(std::strtoul(number.c_str(), nullptr, 0));
-        }
+// The script between ';' at both ends, so that every directive can be looked up whole.
+class Script {
+public:
+    explicit Script(const std::string& text) : m_text(";" + text + ";") {}
+    bool has(const std::string& name) const {
+        return m_text.find(";" + name + ";") != std::string::npos || value(name) != nullptr;
     }
-    return s;
-}
+    int number(const std::string& name) const { return value(name) ? std::atoi(value(name)) : 0; }
+    bool handles(UINT message) const {
+        const char* list = value("handled");
+        char number[16];
+        std::snprintf(number, sizeof number, ":%#x:", message);
+        return list && (":" + std::string(list, std::strcspn(list, ";")) + ":").find(number) != std::string::npos;
+    }
+
+private:
+    const char* value(const std::string& name) const {
+        const size_t at = m_text.find(";" + name + "=");
+        return at == std::string::npos ? nullptr : m_text.c_str() + at + name.size() + 2;
+    }
+    std::string m_text;
+};
 
 void record(const std::string& line) {
     g_log += line + "\n";
@@ -88,7 +73,7 @@ std::string narrow(const unsigned short* text) {
 
 class CTestGame final : public IGame {
 public:
-    CTestGame(HWND window, IMsgLoop* loop, Script script) : m_window(window), m_loop(loop), m_script(script) {}
+    CTestGame(HWND window, IMsgLoop* loop, const Script& script) : m_window(window), m_loop(loop), m_script(script) {}
 
     LRESULT handleMessage(HWND, UINT message, WPARAM wParam, LPARAM, int* handled) override {
         // Housekeeping messages would flood the log; the ones tests reason about are kept.
@@ -99,29 +84,26 @@ public:
                           static_cast<unsigned long long>(wParam));
             record(line);
         }
-        if (m_script.handled.count(message)) {
-            *handled = 1;
-            return 0x5A;
-        }
-        return 0;
+        if (!m_script.handles(message)) return 0;
+        *handled = 1;
+        return 0x5A;
     }
     void onFocusLost() override { record("onFocusLost"); }
     void onFocusGained() override { record("onFocusGained"); }
     bool onIdle() override {
+        if (!m_idleSeen && m_script.has("closeInIdle")) PostMessageW(m_window, WM_CLOSE, 0, 0);
         if (!m_idleSeen) record("onIdle");
-        const bool first = !m_idleSeen;
         m_idleSeen = true;
-        if (first && m_script.closeInIdle) PostMessageW(m_window, WM_CLOSE, 0, 0);
-        if (first && m_script.quitInIdle) PostQuitMessage(7);
-        if (m_script.pumpInIdle > 0) m_loop->pumpMessages(m_script.pumpInIdle);
-        return m_script.idleResult;
+        if (const int count = m_script.number("pumpInIdle")) m_loop->pumpMessages(count);
+        return false;
     }
     // A second call, made while the first still runs, is logged and otherwise ignored, so that a
     // host that destroys twice shows up in the log instead of freeing the instance twice.
     void destroy() override {
         record("destroy enter #" + std::to_string(++m_destroyCalls));
         if (m_destroyCalls > 1) return;
-        if (m_script.pumpInDestroy > 0) m_loop->pumpMessages(m_script.pumpInDestroy);
+        if (const int count = m_script.number("pumpInDestroy")) m_loop->pumpMessages(count);
+        if (!IsWindow(m_window)) record("window gone before the engine ended");
         delete this;
     }
 
@@ -149,7 +131,7 @@ IGame* IGame::createInstance(HWND window, const unsigned short* commandLine, IMs
         const DWORD n = GetEnvironmentVariableA("SKELVANE_TEST_ENGINE", buffer, sizeof buffer);
         if (n > 0 && n < sizeof buffer) scriptText = buffer;
     }
-    const Script script = parseScript(scriptText);
+    const Script script(scriptText);
 
     RECT client{};
     GetClientRect(window, &client);
@@ -159,7 +141,7 @@ IGame* IGame::createInstance(HWND window, const unsigned short* commandLine, IMs
                   narrow(commandLine).c_str());
     record(line);
 
-    if (script.pumpInCreate > 0) msgLoop->pumpMessages(script.pumpInCreate);
-    if (script.returnNull) return nullptr;
+    if (const int count = script.number("pumpInCreate")) msgLoop->pumpMessages(count);
+    if (script.has("null")) return nullptr;
     return new CTestGame(window, msgLoop, script);
 }

@@ -4,14 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <thread>
+#include <utility>
 
 namespace e2e {
 
 namespace {
 
+// Set by the test runner: the built game folder, and the test engine.
 std::wstring env(const wchar_t* name) {
     wchar_t buffer[MAX_PATH * 2];
     const DWORD n = GetEnvironmentVariableW(name, buffer, MAX_PATH * 2);
@@ -23,17 +23,29 @@ void copyOrFail(const std::wstring& from, const std::wstring& to) {
         ADD_FAILURE() << "cannot copy " << narrow(from) << " to " << narrow(to);
 }
 
-// A game folder holds files only.
-void removeFolder(const std::wstring& dir) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do DeleteFileW((dir + L"\\" + data.cFileName).c_str());
-        while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(dir.c_str());
+BOOL CALLBACK collectProcessWindow(HWND w, LPARAM p) {
+    auto* search = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(p);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == search->first) search->second.push_back(w);
+    return TRUE;
 }
+
+HWND waitForTopWindow(DWORD pid, const std::function<bool(HWND)>& wanted, Ms timeout) {
+    HWND found = nullptr;
+    waitFor([&] {
+        for (HWND w : topWindows(pid))
+            if (wanted(w)) return (found = w) != nullptr;
+        return false;
+    }, timeout);
+    return found;
+}
+
+// Puts the settings in place before the first test.
+class ValidSettingsEnvironment : public ::testing::Environment {
+    void SetUp() override { storeValidSettings(); }
+};
+const auto* const g_validSettings = ::testing::AddGlobalTestEnvironment(new ValidSettingsEnvironment);
 
 }  // namespace
 
@@ -46,44 +58,12 @@ std::string narrow(const std::wstring& text) {
     return out;
 }
 
-std::wstring distDir() { return env(L"SKELVANE_DIST"); }
-std::wstring testEngineDll() { return env(L"SKELVANE_TEST_ENGINE_DLL"); }
-
-GameFolder::GameFolder(bool demoEngine) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    static int serial = 0;
-    m_path = std::wstring(temp) + L"skelvane-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-             std::to_wstring(++serial);
-    removeFolder(m_path);
-    CreateDirectoryW(m_path.c_str(), nullptr);
-    const std::wstring dist = distDir();
+GameFolder::GameFolder(bool demoEngine) : ScratchFolder(false) {
+    const std::wstring dist = env(L"SKELVANE_DIST");
     for (const wchar_t* name : {L"Skelvane.exe", L"language.txt", L"korvex.ini"})
         copyOrFail(dist + L"\\" + name, file(name));
-    copyOrFail(demoEngine ? dist + L"\\Korvex.dll" : testEngineDll(), file(L"Korvex.dll"));
-    for (const wchar_t* optional : {L"fmod.dll"}) CopyFileW((dist + L"\\" + optional).c_str(), file(optional).c_str(), FALSE);
-}
-
-GameFolder::~GameFolder() { removeFolder(m_path); }
-
-void GameFolder::writeBytes(const std::wstring& name, const std::string& bytes) const {
-    std::ofstream out(file(name).c_str(), std::ios::binary);
-    out << bytes;
-}
-
-void GameFolder::writeLanguage(const std::vector<std::wstring>& lines, const std::wstring& name) const {
-    std::wstring text(1, L'\xFEFF');
-    for (const std::wstring& line : lines) text += line + L"\r\n";
-    writeBytes(name, std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
-}
-
-void GameFolder::remove(const std::wstring& name) const { DeleteFileW(file(name).c_str()); }
-
-std::string GameFolder::engineLog() const {
-    std::ifstream in(engineLogPath().c_str(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    copyOrFail(demoEngine ? dist + L"\\Korvex.dll" : env(L"SKELVANE_TEST_ENGINE_DLL"), file(L"Korvex.dll"));
+    CopyFileW((dist + L"\\fmod.dll").c_str(), file(L"fmod.dll").c_str(), FALSE);  // optional
 }
 
 Process::Process(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingDir,
@@ -99,12 +79,13 @@ Process::Process(const std::wstring& exe, const std::wstring& arguments, const s
 }
 
 Process::~Process() {
-    kill();
+    if (m_info.hProcess && WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(m_info.hProcess, 99);
+        WaitForSingleObject(m_info.hProcess, 5000);
+    }
     if (m_info.hThread) CloseHandle(m_info.hThread);
     if (m_info.hProcess) CloseHandle(m_info.hProcess);
 }
-
-bool Process::running() const { return m_info.hProcess && WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT; }
 
 bool Process::waitExit(Ms timeout, DWORD& exitCode) const {
     if (!m_info.hProcess || WaitForSingleObject(m_info.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
@@ -112,15 +93,8 @@ bool Process::waitExit(Ms timeout, DWORD& exitCode) const {
     return GetExitCodeProcess(m_info.hProcess, &exitCode) != FALSE;
 }
 
-void Process::kill() {
-    if (running()) {
-        TerminateProcess(m_info.hProcess, 99);
-        WaitForSingleObject(m_info.hProcess, 5000);
-    }
-}
-
 std::map<std::wstring, std::wstring> engineEnv(const GameFolder& folder, const std::string& script) {
-    return {{L"SKELVANE_TEST_ENGINE_LOG", folder.engineLogPath()},
+    return {{L"SKELVANE_TEST_ENGINE_LOG", folder.file(L"engine.log")},
             {L"SKELVANE_TEST_ENGINE", std::wstring(script.begin(), script.end())}};
 }
 
@@ -133,25 +107,10 @@ bool waitFor(const std::function<bool()>& predicate, Ms timeout) {
     }
 }
 
-namespace {
-struct WindowSearch {
-    DWORD pid;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectProcessWindow(HWND w, LPARAM p) {
-    auto* s = reinterpret_cast<WindowSearch*>(p);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    if (owner == s->pid) s->found.push_back(w);
-    return TRUE;
-}
-}  // namespace
-
 std::vector<HWND> topWindows(DWORD pid) {
-    WindowSearch search{pid, {}};
+    std::pair<DWORD, std::vector<HWND>> search{pid, {}};
     EnumWindows(collectProcessWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return search.second;
 }
 
 std::string className(HWND window) {
@@ -168,36 +127,15 @@ std::wstring windowText(HWND window) {
 }
 
 HWND waitForWindow(DWORD pid, const std::wstring& cls, const std::wstring& title, Ms timeout) {
-    HWND found = nullptr;
-    waitFor(
-        [&] {
-            for (HWND w : topWindows(pid)) {
-                wchar_t name[256] = {};
-                GetClassNameW(w, name, 256);
-                if ((cls.empty() || cls == name) && (title.empty() || windowText(w) == title)) {
-                    found = w;
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeout);
-    return found;
+    return waitForTopWindow(pid, [&](HWND w) {
+        return (cls.empty() || className(w) == narrow(cls)) && (title.empty() || windowText(w) == title);
+    }, timeout);
 }
 
 HWND waitForMessageBox(DWORD pid, Ms timeout) {
-    HWND found = nullptr;
-    waitFor(
-        [&] {
-            for (HWND w : topWindows(pid))
-                if (className(w) == "#32770" && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF)) {
-                    found = w;
-                    return true;
-                }
-            return false;
-        },
-        timeout);
-    return found;
+    return waitForTopWindow(pid, [](HWND w) {
+        return className(w) == "#32770" && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF);
+    }, timeout);
 }
 
 std::wstring messageBoxText(HWND box) { return windowText(GetDlgItem(box, 0xFFFF)); }
@@ -205,11 +143,10 @@ std::wstring messageBoxText(HWND box) { return windowText(GetDlgItem(box, 0xFFFF
 void clickButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 std::string runReg(const std::wstring& arguments) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring out = std::wstring(temp) + L"skelvane-reg-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    const test::ScratchFolder folder(false);
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE file = CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileW(folder.file(L"reg.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                              CREATE_ALWAYS, 0, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -223,22 +160,10 @@ std::string runReg(const std::wstring& arguments) {
         CloseHandle(info.hProcess);
     }
     CloseHandle(file);
-    std::ifstream in(out.c_str(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    DeleteFileW(out.c_str());
-    return s.str();
+    return folder.read(L"reg.txt");
 }
 
 void deleteSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane"); }
-
-namespace {
-// Puts the settings in place before the first test.
-class ValidSettingsEnvironment : public ::testing::Environment {
-    void SetUp() override { storeValidSettings(); }
-};
-const auto* const g_validSettings = ::testing::AddGlobalTestEnvironment(new ValidSettingsEnvironment);
-}  // namespace
 
 void storeValidSettings() {
     deleteSettings();

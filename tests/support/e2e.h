@@ -10,36 +10,20 @@
 #include <string>
 #include <vector>
 
+#include "scratch_folder.h"
+
 namespace e2e {
 
 using namespace std::chrono_literals;
 using Ms = std::chrono::milliseconds;
 
-// Where the built game folder and the test engine are (set by the test runner).
-std::wstring distDir();
-std::wstring testEngineDll();
-
 // A temporary copy of the game folder; removed again when the object goes.
-class GameFolder {
+class GameFolder : public test::ScratchFolder {
 public:
     // With the test engine in place of the demo engine unless demoEngine is true.
     explicit GameFolder(bool demoEngine = false);
-    ~GameFolder();
-    GameFolder(const GameFolder&) = delete;
-    GameFolder& operator=(const GameFolder&) = delete;
-
-    const std::wstring& path() const { return m_path; }
-    std::wstring file(const std::wstring& name) const { return m_path + L"\\" + name; }
-    void writeBytes(const std::wstring& name, const std::string& bytes) const;
-    // Writes a language file (UTF-16 LE, BOM, CR LF) from "KEY=value" lines.
-    void writeLanguage(const std::vector<std::wstring>& lines, const std::wstring& name = L"language.txt") const;
-    void remove(const std::wstring& name) const;
-    // The engine log the test engine writes when SKELVANE_TEST_ENGINE_LOG points here.
-    std::wstring engineLogPath() const { return file(L"engine.log"); }
-    std::string engineLog() const;
-
-private:
-    std::wstring m_path;
+    // The log the test engine writes (engineEnv points it here).
+    std::string engineLog() const { return read(L"engine.log"); }
 };
 
 // One run of a program; killed when the object goes and it still runs.
@@ -52,16 +36,14 @@ public:
     Process& operator=(const Process&) = delete;
 
     DWORD pid() const { return m_info.dwProcessId; }
-    bool running() const;
     // The exit code, or nothing when it has not ended within the time.
     bool waitExit(Ms timeout, DWORD& exitCode) const;
-    void kill();
 
 private:
     PROCESS_INFORMATION m_info{};
 };
 
-// Starts Skelvane.exe from a game folder with its own folder as working directory.
+// The environment that scripts the test engine of a game folder and sends its log there.
 std::map<std::wstring, std::wstring> engineEnv(const GameFolder& folder, const std::string& script = "");
 
 // Polls until the predicate holds or the time is up.

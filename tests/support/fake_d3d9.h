@@ -17,7 +17,6 @@ namespace fake {
 
 struct Adapter {
     D3DADAPTER_IDENTIFIER9 identifier{};
-    HRESULT identifierResult = D3D_OK;
     D3DDISPLAYMODE desktop{1024, 768, 60, D3DFMT_X8R8G8B8};
     HRESULT desktopResult = D3D_OK;
     // Display modes by adapter format, in enumeration order.
@@ -69,14 +68,9 @@ public:
 
     // IDirect3D9
     HRESULT STDMETHODCALLTYPE RegisterSoftwareDevice(void*) override { return D3DERR_NOTAVAILABLE; }
-    UINT STDMETHODCALLTYPE GetAdapterCount() override {
-        return static_cast<UINT>(adapters.size());
-    }
+    UINT STDMETHODCALLTYPE GetAdapterCount() override { return static_cast<UINT>(adapters.size()); }
     HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(UINT a, DWORD, D3DADAPTER_IDENTIFIER9* id) override {
-        if (!valid(a)) return D3DERR_INVALIDCALL;
-        if (FAILED(adapters[a].identifierResult)) return adapters[a].identifierResult;
-        *id = adapters[a].identifier;
-        return D3D_OK;
+        return answer(a, D3D_OK, &Adapter::identifier, id);
     }
     UINT STDMETHODCALLTYPE GetAdapterModeCount(UINT a, D3DFORMAT f) override {
         if (!valid(a)) return 0;
@@ -91,10 +85,7 @@ public:
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT a, D3DDISPLAYMODE* mode) override {
-        if (!valid(a)) return D3DERR_INVALIDCALL;
-        if (FAILED(adapters[a].desktopResult)) return adapters[a].desktopResult;
-        *mode = adapters[a].desktop;
-        return D3D_OK;
+        return answer(a, valid(a) ? adapters[a].desktopResult : D3D_OK, &Adapter::desktop, mode);
     }
     HRESULT STDMETHODCALLTYPE CheckDeviceType(UINT a, D3DDEVTYPE, D3DFORMAT af, D3DFORMAT bf, BOOL w) override {
         if (!valid(a)) return D3DERR_INVALIDCALL;
@@ -123,10 +114,7 @@ public:
         return D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT a, D3DDEVTYPE, D3DCAPS9* caps) override {
-        if (!valid(a)) return D3DERR_INVALIDCALL;
-        if (FAILED(adapters[a].capsResult)) return adapters[a].capsResult;
-        *caps = adapters[a].caps;
-        return D3D_OK;
+        return answer(a, valid(a) ? adapters[a].capsResult : D3D_OK, &Adapter::caps, caps);
     }
     HMONITOR STDMETHODCALLTYPE GetAdapterMonitor(UINT) override { return nullptr; }
     HRESULT STDMETHODCALLTYPE CreateDevice(UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*,
@@ -136,39 +124,24 @@ public:
 
 private:
     bool valid(UINT a) const { return a < adapters.size(); }
+    // The adapter's data, unless there is no such adapter or its scripted result is a failure.
+    template <class T>
+    HRESULT answer(UINT a, HRESULT result, T Adapter::*data, T* out) const {
+        if (!valid(a)) return D3DERR_INVALIDCALL;
+        if (SUCCEEDED(result)) *out = adapters[a].*data;
+        return result;
+    }
 };
 
-// Caps of an adapter that meets every requirement of the device check: all the flags it asks for,
-// shader model 3.0 and comfortable limits.
+// Caps of an adapter that meets every requirement of the device check: every flag set and every
+// limit at its highest, one adapter in its group.
 inline D3DCAPS9 capableCaps() {
-    D3DCAPS9 caps{};
+    D3DCAPS9 caps;
+    std::memset(&caps, 0xFF, sizeof caps);
     caps.DeviceType = D3DDEVTYPE_HAL;
-    caps.Caps2 = 0x60000000;
-    caps.Caps3 = 0x320;
-    caps.PresentationIntervals = 0x8000000F;
-    caps.PrimitiveMiscCaps = 0xF2;
-    caps.RasterCaps = 0x01000010;
-    caps.ZCmpCaps = 0xFF;
-    caps.SrcBlendCaps = 0x1FFF;
-    caps.DestBlendCaps = 0x1FFF;
-    caps.AlphaCmpCaps = 0xFF;
-    caps.TextureCaps = 0x4805;
-    caps.TextureFilterCaps = 0x03030300;
-    caps.CubeTextureFilterCaps = 0x03030300;
-    caps.TextureAddressCaps = 0x3F;
-    caps.MaxTextureWidth = 4096;
-    caps.MaxTextureHeight = 4096;
-    caps.StencilCaps = 0x1FF;
-    caps.MaxSimultaneousTextures = 8;
-    caps.MaxPrimitiveCount = 0xFFFFF;
-    caps.MaxVertexIndex = 0xFFFFF;
-    caps.VertexShaderVersion = D3DVS_VERSION(3, 0);
-    caps.MaxVertexShaderConst = 256;
-    caps.PixelShaderVersion = D3DPS_VERSION(3, 0);
-    caps.PixelShader1xMaxValue = 65504.0f;
-    caps.DevCaps2 = 0x51;
-    caps.NumSimultaneousRTs = 4;
+    caps.AdapterOrdinal = caps.MasterAdapterOrdinal = caps.AdapterOrdinalInGroup = 0;
     caps.NumberOfAdaptersInGroup = 1;
+    caps.PixelShader1xMaxValue = 65504.0f;  // all bits set would be a NaN
     return caps;
 }
 

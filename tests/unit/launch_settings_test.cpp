@@ -35,9 +35,6 @@ void put(const std::wstring& subkey, const std::wstring& name, const Value& v, s
     ASSERT_EQ(RegSetValueExW(key.get(), name.c_str(), 0, v.first, reinterpret_cast<const BYTE*>(v.second.data()),
                              static_cast<DWORD>(std::min(size, v.second.size()))), ERROR_SUCCESS);
 }
-void drop(const std::wstring& subkey, const std::wstring& name) {
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, path(subkey).c_str(), name.c_str());
-}
 
 // Every value of the three keys, by "subkey\name".
 std::map<std::wstring, Value> stored() {
@@ -167,7 +164,7 @@ TEST_F(LaunchSettingsTest, AValueOfWrongTypeOrSizeCountsAsMissing) {
     for (const auto& [where, value] : stored()) {
         const std::wstring subkey = where.substr(0, where.find(L'\\')), name = where.substr(where.find(L'\\') + 1);
         store();
-        drop(subkey, name);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, path(subkey).c_str(), name.c_str());
         LaunchSettings missing;
         EXPECT_EQ(load(missing), optional.count(where) > 0) << std::string(where.begin(), where.end());
         for (size_t i = 0; i < spoilers.size(); ++i) {

@@ -1,3 +1,5 @@
+// What the launcher sets up before anything else: its resources, the timer, the system it accepts,
+// the power settings and the heaps.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,46 +12,42 @@
 
 namespace {
 
-#pragma pack(push, 2)
-struct IconDirEntry {
-    BYTE width, height, colours, reserved;
-    WORD planes, bitCount;
-    DWORD bytes;
-    WORD id;
-};
-struct IconDir {
-    WORD reserved, type, count;
-    IconDirEntry entries[1];
-};
-#pragma pack(pop)
-
-const void* resource(LPCWSTR name, LPCWSTR type, DWORD* size) {
+const BYTE* resource(LPCWSTR name, LPCWSTR type, DWORD* size) {
     HRSRC info = FindResourceW(nullptr, name, type);
     if (!info) return nullptr;
     *size = SizeofResource(nullptr, info);
-    return LockResource(LoadResource(nullptr, info));
+    return static_cast<const BYTE*>(LockResource(LoadResource(nullptr, info)));
 }
 
-TEST(Resources, IconHasFourSizesAtThreeDepthsEach) {
+BOOL screenSaverActive() {
+    BOOL on = FALSE;
+    SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &on, 0);
+    return on;
+}
+
+// The icon group: a count at byte 4, then entries of 14 bytes (width first, bit count at 6).
+TEST(Resources, IconManifestAndDialogsAreThereAsTheSystemLooksForThem) {
     DWORD size = 0;
-    const auto* dir = static_cast<const IconDir*>(resource(MAKEINTRESOURCEW(IDI_SKELVANE), RT_GROUP_ICON, &size));
-    ASSERT_TRUE(dir);
-    ASSERT_EQ(dir->count, 12);
+    const BYTE* icons = resource(MAKEINTRESOURCEW(IDI_SKELVANE), RT_GROUP_ICON, &size);
+    ASSERT_TRUE(icons);
     std::string found;
-    for (int i = 0; i < dir->count; ++i)
-        found += std::to_string(dir->entries[i].width) + "/" + std::to_string(dir->entries[i].bitCount) + " ";
+    for (int i = 0; i < *reinterpret_cast<const WORD*>(icons + 4); ++i) {
+        const BYTE* entry = icons + 6 + 14 * i;
+        found += std::to_string(entry[0]) + "/" + std::to_string(*reinterpret_cast<const WORD*>(entry + 6)) + " ";
+    }
     EXPECT_EQ(found, "48/4 48/8 48/32 32/4 32/8 32/32 24/4 24/8 24/32 16/4 16/8 16/32 ");
     EXPECT_TRUE(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SKELVANE), IMAGE_ICON, 32, 32, 0));
-}
 
-TEST(Resources, ManifestAsksForCommonControlsSixForThisArchitecture) {
-    DWORD size = 0;
-    const char* text = static_cast<const char*>(resource(MAKEINTRESOURCEW(1), RT_MANIFEST, &size));
+    const BYTE* text = resource(MAKEINTRESOURCEW(1), RT_MANIFEST, &size);
     ASSERT_TRUE(text);
-    const std::string manifest(text, size);
+    const std::string manifest(reinterpret_cast<const char*>(text), size);
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(manifest.find(sizeof(void*) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"X86\""),
               std::string::npos);
+
+    for (int id = 102; id <= 106; ++id)
+        EXPECT_TRUE(FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(id),
+                                    MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT))) << "dialog " << id << " in the neutral system-default language";
 }
 
 TEST(Timer, PeriodIsTheRequestClampedToWhatTheDeviceAllows) {
@@ -75,38 +73,18 @@ TEST(OperatingSystem, WindowsTwoThousandOrLaterIsRequired) {
     EXPECT_TRUE(isSupportedOs(true, v)) << "the system these tests run on";
 }
 
-BOOL screenSaverActive() {
-    BOOL on = FALSE;
-    SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &on, 0);
-    return on;
-}
-
-TEST(Startup, PowerSavingIsOffWhileTheModuleRunsAndBackAfterwards) {
+TEST(Startup, PowerSavingIsOffWhileTheModuleRunsAndBackAfterItOrAFailedStart) {
+    EXPECT_TRUE(enableLowFragmentationHeap(GetProcessHeap()));
     SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
     if (!screenSaverActive()) GTEST_SKIP() << "this system cannot switch the screen saver";
+    EXPECT_FALSE(appInit(nullptr));
+    EXPECT_TRUE(screenSaverActive()) << "no appTerm follows a failed start";
     ASSERT_TRUE(appInit(GetModuleHandleW(nullptr)));
     EXPECT_EQ(win::g_module.instance(), GetModuleHandleW(nullptr));
     EXPECT_FALSE(screenSaverActive());
     appTerm();
     EXPECT_TRUE(screenSaverActive());
     EXPECT_EQ(win::g_module.instance(), nullptr);
-}
-
-TEST(Startup, ModuleRefusesAMissingInstanceAndGivesThePowerSettingsBack) {
-    SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
-    if (!screenSaverActive()) GTEST_SKIP() << "this system cannot switch the screen saver";
-    EXPECT_FALSE(appInit(nullptr));
-    EXPECT_EQ(screenSaverActive(), TRUE) << "no appTerm follows a failed start";
-}
-
-TEST(Startup, LowFragmentationHeapIsSwitchedOnForAProcessHeap) {
-    EXPECT_TRUE(enableLowFragmentationHeap(GetProcessHeap()));
-}
-
-TEST(Resources, DialogTemplatesAreInTheNeutralSystemDefaultLanguage) {
-    for (int id = 102; id <= 106; ++id)
-        EXPECT_TRUE(FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(id), MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT)))
-            << id;
 }
 
 }  // namespace
