@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -60,13 +61,10 @@ inline void select(HWND dialog, int id, int index) {
 
 // False when the list has no entry with this text.
 inline bool selectText(HWND dialog, int id, const std::wstring& text) {
-    const Combo c = readCombo(dialog, id);
-    for (size_t i = 0; i < c.texts.size(); ++i) {
-        if (c.texts[i] != text) continue;
-        select(dialog, id, static_cast<int>(i));
-        return true;
-    }
-    return false;
+    const std::vector<std::wstring> texts = readCombo(dialog, id).texts;
+    const auto at = std::find(texts.begin(), texts.end(), text);
+    if (at != texts.end()) select(dialog, id, static_cast<int>(at - texts.begin()));
+    return at != texts.end();
 }
 
 }  // namespace ui

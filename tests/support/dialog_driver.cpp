@@ -4,10 +4,6 @@
 
 namespace e2e {
 
-namespace {
-constexpr int kTabs = 1002;
-}
-
 HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout) {
     HWND found = nullptr;
     waitFor([&] {
@@ -16,12 +12,6 @@ HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout) {
         return found != nullptr;
     }, timeout);
     return found;
-}
-
-HWND waitForSettingsDialog(DWORD pid, Ms timeout) { return waitForDialogWith(pid, kTabs, timeout); }
-
-bool isChecked(HWND dialog, int id) {
-    return SendMessageW(ui::find(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 bool nextTab(HWND settings) {
@@ -44,38 +34,6 @@ void LauncherTest::SetUp() {
                           L"T_SET_APPLY_ERR_MSG=Could not save.", L"T_INFORMATION=Warnings",
                           L"T_SNDDEVICE=Output", L"T_SPEAKERMODE_STEREO=Two speakers",
                           L"T_SPEAKERMODE_HEADPHONES=Headphones"});
-}
-
-void LauncherTest::TearDown() {
-    process.reset();
-    storeValidSettings();
-}
-
-void LauncherTest::start(const std::wstring& arguments) {
-    const std::wstring exe = folder.file(L"Skelvane.exe");
-    process = std::make_unique<Process>(exe, arguments, folder.path(), engineEnv(folder));
-}
-
-HWND LauncherTest::openDialog(const std::wstring& arguments) {
-    start(arguments);
-    return waitForSettingsDialog(process->pid());
-}
-
-HWND LauncherTest::gameWindow(Ms timeout) {
-    return waitForWindow(process->pid(), L"Korvex//Class", L"Korvex//Window", timeout);
-}
-
-DWORD LauncherTest::exitCode() {
-    DWORD code = 99;
-    EXPECT_TRUE(process->waitExit(20s, code));
-    return code;
-}
-
-void LauncherTest::closeGame() {
-    const HWND game = gameWindow();
-    ASSERT_TRUE(game);
-    PostMessageW(game, WM_CLOSE, 0, 0);
-    EXPECT_EQ(exitCode(), 0u);
 }
 
 }  // namespace e2e

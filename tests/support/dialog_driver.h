@@ -13,11 +13,13 @@
 
 namespace e2e {
 
-// The settings dialog of the process (the top-level dialog with the tab control), when shown.
-HWND waitForSettingsDialog(DWORD pid, Ms timeout = 20s);
+constexpr int kTabs = 1002;  // the settings dialog's tab control
+
 // A shown top-level dialog of the process holding the control with this id.
 HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout = 10s);
-bool isChecked(HWND dialog, int id);
+inline bool isChecked(HWND dialog, int id) {
+    return SendMessageW(ui::find(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 // Goes to the next tab with the arrow key, as the player can; true once it is selected.
 bool nextTab(HWND settings);
 // A value of the stored settings (subkey "" for their root); nothing when there is no such DWORD.
@@ -31,14 +33,34 @@ protected:
     std::unique_ptr<Process> process;
 
     void SetUp() override;
-    void TearDown() override;
-    void start(const std::wstring& arguments = L"");
+    void TearDown() override {
+        process.reset();
+        storeValidSettings();
+    }
+    void start(const std::wstring& arguments = L"") {
+        const std::wstring exe = folder.file(L"Skelvane.exe");
+        process = std::make_unique<Process>(exe, arguments, folder.path(), engineEnv(folder));
+    }
     // Starts the launcher and waits for its settings dialog.
-    HWND openDialog(const std::wstring& arguments = L"");
-    HWND gameWindow(Ms timeout = 20s);
+    HWND openDialog(const std::wstring& arguments = L"") {
+        start(arguments);
+        return waitForDialogWith(process->pid(), kTabs, 20s);
+    }
+    HWND gameWindow(Ms timeout = 20s) {
+        return waitForWindow(process->pid(), L"Korvex//Class", L"Korvex//Window", timeout);
+    }
     // Waits for the launcher to end; 99 when it does not within 20 s.
-    DWORD exitCode();
-    void closeGame();
+    DWORD exitCode() {
+        DWORD code = 99;
+        EXPECT_TRUE(process->waitExit(20s, code));
+        return code;
+    }
+    void closeGame() {
+        const HWND game = gameWindow();
+        ASSERT_TRUE(game);
+        PostMessageW(game, WM_CLOSE, 0, 0);
+        EXPECT_EQ(exitCode(), 0u);
+    }
 };
 
 }  // namespace e2e

@@ -1,8 +1,9 @@
 // The graphics page, the warnings dialog and the advanced video dialog over a scripted Direct3D
-// object: how the cascade of lists chooses, what reaches the working copy, and when Start and OK
-// are offered.
+// object: how the cascade of lists chooses, what reaches the working copy, when Start and OK are
+// offered, and which clicked links of a warnings report are opened.
 #include <gtest/gtest.h>
 
+#include "settings/info_dialog.h"
 #include "unit/settings_dialog_fixture.h"
 
 namespace {
@@ -107,18 +108,11 @@ TEST_F(GraphicsPage, EmptyListsDisableThemselvesAndWhatIsBelowUntilALaterFillSuc
 TEST_F(GraphicsPage, WarningsBlockTheChoiceUntilIgnoredAndComeBackWithEveryAdapterChange) {
     addCard();
     addCard();
-    reports[1] = L"driver too old\nsee http://example.com/drivers";
-    LaunchSettings stored;
-    stored.GraphicsSettings.AdapterOrdinal = 1;
-    ASSERT_TRUE(saveSettings(stored, d3d));
-
+    reports[0] = L"driver too old\nsee http://example.com/drivers";
     run([this](HWND w, const LaunchSettings&) {
         const HWND info = harness::findOwnDialog(IDC_REPORT);
         ASSERT_TRUE(info);
-        EXPECT_TRUE(IsWindowVisible(info)) << "shown at once";
-        HWND top = GetTopWindow(nullptr);
-        while (top && top != info && top != w) top = GetWindow(top, GW_HWNDNEXT);
-        EXPECT_EQ(top, info) << "in front of the settings dialog";
+        EXPECT_TRUE(IsWindowVisible(info)) << "shown at once (in front: shown end to end)";
         EXPECT_TRUE(placeholderOnly(w, IDC_COLOUR_DEPTH));
         EXPECT_EQ(enabledState(w), "10000 00");
 
@@ -127,19 +121,17 @@ TEST_F(GraphicsPage, WarningsBlockTheChoiceUntilIgnoredAndComeBackWithEveryAdapt
         harness::click(info, IDOK);
         EXPECT_FALSE(IsWindowVisible(info));
         checkedAdapters.clear();
-        select(w, IDC_ADAPTER, 0);
-        EXPECT_FALSE(IsWindowVisible(info)) << "an empty report leaves the dialog as it was";
         select(w, IDC_ADAPTER, 1);
+        EXPECT_FALSE(IsWindowVisible(info)) << "an empty report leaves the dialog as it was";
+        select(w, IDC_ADAPTER, 0);
         EXPECT_TRUE(IsWindowVisible(info)) << "each adapter with warnings shows them, even while ignored";
-        EXPECT_EQ(checkedAdapters, (std::vector<UINT>{0, 1})) << "each change checks again";
+        EXPECT_EQ(checkedAdapters, (std::vector<UINT>{1, 0})) << "each change checks again";
         EXPECT_EQ(enabledState(w), "11110 11");
 
         SetDlgItemTextW(info, IDC_REPORT, L"");
         harness::click(info, IDC_IGNORE_WARNINGS);
         EXPECT_EQ(enabledState(w), "10000 00") << "unticking blocks again";
-        wchar_t text[64] = {};
-        GetDlgItemTextW(info, IDC_REPORT, text, 64);
-        EXPECT_EQ(std::wstring(text).find(L"driver too old"), 0u) << "and shows the report again";
+        EXPECT_EQ(ui::text(GetDlgItem(info, IDC_REPORT)).find(L"driver too old"), 0u) << "and shows it again";
     });
 }
 
@@ -165,6 +157,19 @@ TEST_F(GraphicsPage, TheAdvancedDialogWritesThroughAtOnceAndClosingUndoesNothing
     EXPECT_EQ(end, kSettingsStart);
     EXPECT_EQ(harness::stored(L"Graphics", {L"BackBufferCount", L"VSync", L"GlowEnable"}),
               (std::vector<DWORD>{2, 0, 1}));
+}
+
+TEST(WarningsLinks, OnlyWebAndMailLinksInsideTheTextOpen) {
+    const std::wstring text = L"driver too old\rsee https://example.com/d";
+    const LONG start = static_cast<LONG>(text.find(L"https")), end = static_cast<LONG>(text.size());
+    EXPECT_EQ(linkToOpen(text, start, end), L"https://example.com/d");
+    EXPECT_EQ(linkToOpen(text, start, end + 1), L"") << "beyond the text";
+    EXPECT_EQ(linkToOpen(text, start, start), L"");
+    for (const wchar_t* link : {L"http://example.com", L"HTTPS://EXAMPLE.COM/x", L"mailto:support@example.com"})
+        EXPECT_TRUE(isOpenableLink(link)) << std::wstring(link).size();
+    for (const wchar_t* link : {L"file:///C:/windows/system32/calc.exe", L"\\\\server\\share\\run.bat", L"http://",
+                                L"mailto:", L"xhttp://example.com"})
+        EXPECT_FALSE(isOpenableLink(link)) << std::wstring(link).size();
 }
 
 }  // namespace

@@ -21,16 +21,6 @@ void CALLBACK onPendingTimer(HWND, UINT, UINT_PTR id, DWORD) {
 }
 }  // namespace
 
-fake::Adapter& addPlainAdapter(fake::Direct3D9& d3d) {
-    fake::Adapter& a = d3d.add();
-    a.setName("Scripted card", GUID{0x1234, 1, 2, {3}});
-    a.addMode(D3DFMT_X8R8G8B8, 1024, 768, 60);
-    a.depthFormats = {D3DFMT_D24S8};
-    a.multisample[{D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE}] = 1;
-    a.multisample[{D3DFMT_D24S8, D3DMULTISAMPLE_NONE}] = 1;
-    return a;
-}
-
 void whenDialogShows(int controlId, std::function<void(HWND)> drive) {
     g_pending.emplace_back(controlId, std::move(drive));
     SetTimer(nullptr, 0, 20, onPendingTimer);
@@ -45,8 +35,6 @@ HWND findOwnDialog(int controlId) {
     }
     return nullptr;
 }
-
-void click(HWND dialog, int id) { SendMessageW(ui::find(dialog, id), BM_CLICK, 0, 0); }
 
 INT_PTR runDialog(CSettingsDialog& dialog, const std::function<void(HWND)>& drive) {
     whenDialogShows(IDC_TABS, [&](HWND w) {

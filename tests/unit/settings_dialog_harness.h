@@ -64,7 +64,15 @@ inline std::vector<std::wstring> texts(const ChoiceList& list) {
 }
 
 // One plain adapter that offers a single 1024 x 768 mode without antialiasing.
-fake::Adapter& addPlainAdapter(fake::Direct3D9& d3d);
+inline fake::Adapter& addPlainAdapter(fake::Direct3D9& d3d) {
+    fake::Adapter& a = d3d.add();
+    a.setName("Scripted card", GUID{0x1234, 1, 2, {3}});
+    a.addMode(D3DFMT_X8R8G8B8, 1024, 768, 60);
+    a.depthFormats = {D3DFMT_D24S8};
+    a.multisample[{D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE}] = 1;
+    a.multisample[{D3DFMT_D24S8, D3DMULTISAMPLE_NONE}] = 1;
+    return a;
+}
 
 // Drives the next dialog of this thread holding controlId from inside its own modal loop, once it
 // is visible. Call before whatever opens it; drive must close it.
@@ -72,7 +80,7 @@ void whenDialogShows(int controlId, std::function<void(HWND)> drive);
 // A top-level dialog of this thread holding the control with this id (visible or not).
 HWND findOwnDialog(int controlId);
 // Clicks a button as the player would (BM_CLICK); returns when its handling is done.
-void click(HWND dialog, int id);
+inline void click(HWND dialog, int id) { SendMessageW(ui::find(dialog, id), BM_CLICK, 0, 0); }
 
 // Stored DWORDs of a subkey of the settings, 0xDEADBEEF for each that is not there.
 std::vector<DWORD> stored(const wchar_t* subkey, std::initializer_list<const wchar_t*> names);

@@ -26,13 +26,10 @@ void addSoundDevices(ScriptedSoundLibrary& library) {
 
 TEST(SoundLibraryVersion, From374On) {
     ScriptedSoundLibrary library;
-    for (const float accepted : {3.74f, 3.75f, 4.0f}) {
-        library.version = accepted;
-        EXPECT_TRUE(soundLibraryVersionAccepted(library)) << accepted;
-    }
-    for (const float refused : {3.73f, std::nextafter(3.74f, 0.0f), 0.0f, NAN}) {
-        library.version = refused;
-        EXPECT_FALSE(soundLibraryVersionAccepted(library)) << refused;
+    for (const auto& [version, accepted] : std::vector<std::pair<float, bool>>{{3.74f, true}, {4.0f, true},
+             {3.73f, false}, {std::nextafter(3.74f, 0.0f), false}, {NAN, false}}) {
+        library.version = version;
+        EXPECT_EQ(soundLibraryVersionAccepted(library), accepted) << version;
     }
 }
 
@@ -118,7 +115,7 @@ TEST_F(SoundPage, AnOlderLibraryThan374EndsTheDialogBeforeItShows) {
     EXPECT_FALSE(shown) << "the player sees only the message box";
     EXPECT_EQ(box, L"Error|Wrong FMod version!");
     EXPECT_EQ(harness::stored(L"Sound", {L"SoundOutput"}), std::vector<DWORD>{0xDEADBEEF}) << "nothing saved";
-    EXPECT_EQ(sound->setOutputCalls.back(), FSOUND_OUTPUT_NOSOUND);
+    EXPECT_EQ(sound->setOutputCalls, std::vector<int>{FSOUND_OUTPUT_NOSOUND}) << "left on no sound";
 }
 
 TEST_F(SoundPage, NoUsableOutputLeavesBothListsEmptyAndStoresMinusOne) {
@@ -127,7 +124,6 @@ TEST_F(SoundPage, NoUsableOutputLeavesBothListsEmptyAndStoresMinusOne) {
     const std::wstring key = std::wstring(kSettingsKey) + L"\\Sound";
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"SoundOutput", REG_DWORD, &directSound, 4), 0);
     run([](HWND w, const LaunchSettings&) {
-        EXPECT_EQ(harness::readCombo(w, IDC_SND_OUTPUT).selected, CB_ERR);
         EXPECT_TRUE(harness::readCombo(w, IDC_SND_OUTPUT).texts.empty());
         EXPECT_TRUE(harness::readCombo(w, IDC_SND_DRIVER).texts.empty());
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(w, IDC_START))) << "only the graphics page disables Start";
