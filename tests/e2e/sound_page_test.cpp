@@ -1,6 +1,6 @@
 // The sound page of the real launcher with the sound library that ships beside it, against the
 // devices of the sound server the test script starts: what it offers at the first start, what each
-// output lists, and what Start and OK store of the player's choices.
+// output lists, and what Start stores of the player's choices.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,15 +14,14 @@ using namespace e2e;
 
 namespace {
 
-constexpr int kStart = 3;
-constexpr int kGraphicsAdapter = 1006;
-constexpr int kOutput = 1011, kRate = 1012, kDriver = 1013, kSpeakers = 1015;
+using Texts = std::vector<std::wstring>;
+constexpr int kGraphicsAdapter = 1006, kOutput = 1011, kRate = 1012, kDriver = 1013, kSpeakers = 1015;
 
 // The system's devices as the page should list them, "name HW|SW ": waveOut mixes in software; a
 // DirectSound device mixes in hardware when it has hardware mixing buffers. Wine's devices have no
 // hardware 3D buffers, so none of them offers EAX.
-std::vector<std::wstring> waveOutDrivers() {
-    std::vector<std::wstring> drivers;
+Texts waveOutDrivers() {
+    Texts drivers;
     for (UINT id = 0; id < waveOutGetNumDevs(); ++id) {
         WAVEOUTCAPSW caps{};
         waveOutGetDevCapsW(id, &caps, sizeof caps);
@@ -38,144 +37,83 @@ BOOL CALLBACK addDirectSoundDriver(LPGUID guid, LPCWSTR description, LPCWSTR, LP
         sound->GetCaps(&caps);
         sound->Release();
     }
-    static_cast<std::vector<std::wstring>*>(drivers)->push_back(
+    static_cast<Texts*>(drivers)->push_back(
         std::wstring(description) + (caps.dwMaxHwMixingAllBuffers > 0 ? L" HW " : L" SW "));
     return TRUE;
 }
-std::vector<std::wstring> directSoundDrivers() {
-    std::vector<std::wstring> drivers;
+Texts directSoundDrivers() {
+    Texts drivers;
     DirectSoundEnumerateW(addDirectSoundDriver, &drivers);
     return drivers;
 }
 
-void storeSound(const wchar_t* name, DWORD value) {
-    EXPECT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane\\Sound", name, REG_DWORD, &value,
-                              sizeof value),
-              ERROR_SUCCESS);
-}
-
 // Wine without its audio driver, as on a machine without a sound server, for the programs started
 // while this lives (Wine picks its driver when a program first asks for a device).
-class NoAudioDriver {
-public:
-    NoAudioDriver() {
-        EXPECT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Audio", REG_SZ, L"", sizeof(wchar_t)), ERROR_SUCCESS);
-    }
-    ~NoAudioDriver() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"Audio"); }
-    NoAudioDriver(const NoAudioDriver&) = delete;
-    NoAudioDriver& operator=(const NoAudioDriver&) = delete;
-
-private:
-    static constexpr const wchar_t* kKey = L"Software\\Wine\\Drivers";
+struct NoAudioDriver {
+    const wchar_t* key = L"Software\\Wine\\Drivers";
+    NoAudioDriver() { RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Audio", REG_SZ, L"", sizeof(wchar_t)); }
+    ~NoAudioDriver() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"Audio"); }
 };
 
-class SoundPage : public ::testing::Test {
+class SoundPage : public LauncherTest {
 protected:
-    GameFolder folder;
-    std::unique_ptr<Process> process;
-
-    void SetUp() override {
-        deleteSettings();
-        folder.writeLanguage({L"T_SPEAKERMODE_STEREO=Two speakers", L"T_SPEAKERMODE_HEADPHONES=Headphones",
-                              L"T_SNDDEVICE=Output"});
-    }
-    void TearDown() override {
-        process.reset();
-        storeValidSettings();
-    }
+    // The settings dialog with its sound page in front, reached as the player does.
     HWND openSoundPage(const std::wstring& arguments = L"") {
-        process = std::make_unique<Process>(folder.file(L"Skelvane.exe"), arguments, folder.path(), engineEnv(folder));
-        const HWND dialog = waitForSettingsDialog(process->pid());
+        const HWND dialog = openDialog(arguments);
         if (!dialog) return nullptr;
-        EXPECT_TRUE(selectTab(dialog, 1));
-        EXPECT_TRUE(waitFor([&] { return IsWindowVisible(pageWith(dialog, kOutput)) != FALSE; }, 5s));
-        EXPECT_FALSE(IsWindowVisible(pageWith(dialog, kGraphicsAdapter)));
+        EXPECT_TRUE(nextTab(dialog));
+        const HWND soundPage = GetParent(ui::find(dialog, kOutput));
+        EXPECT_TRUE(waitFor([&] { return IsWindowVisible(soundPage) != FALSE; }, 5s));
+        EXPECT_FALSE(IsWindowVisible(GetParent(ui::find(dialog, kGraphicsAdapter))));
         return dialog;
     }
-    DWORD exitCode() {
-        DWORD code = 99;
-        EXPECT_TRUE(process->waitExit(20s, code));
-        return code;
+    static std::wstring selected(HWND dialog, int id) { return ui::readCombo(dialog, id).selectedText(); }
+    // What the four lists show.
+    static Texts choices(HWND dialog) {
+        return {selected(dialog, kOutput), selected(dialog, kDriver), selected(dialog, kSpeakers),
+                selected(dialog, kRate)};
     }
 };
 
 TEST_F(SoundPage, FirstStartOffersTheSystemsDevicesAndStartStoresTheChoices) {
-    const std::vector<std::wstring> waveOut = waveOutDrivers(), directSound = directSoundDrivers();
-    ASSERT_GT(waveOut.size(), 1u) << "too few sound devices: the tests need the sound server tools/test.sh starts";
+    const Texts waveOut = waveOutDrivers(), directSound = directSoundDrivers();
+    ASSERT_GT(waveOut.size(), 1u) << "too few sound devices: the tests need tools/test.sh's sound server";
     ASSERT_GT(directSound.size(), 1u);
-    const struct {
-        std::wstring label;
-        LONG_PTR value;
-        std::vector<std::wstring> drivers;
-    } outputs[] = {{L"Autodetect", -1, directSound},
-                   {L"NoSound", 0, {L"NoSound SW "}},
-                   {L"Windows Multimedia Waveout", 1, waveOut},
-                   {L"Direct Sound", 2, directSound}};
-
     const HWND dialog = openSoundPage();
     ASSERT_TRUE(dialog);
-    const ComboState offered = readCombo(control(dialog, kOutput));
-    ASSERT_EQ(offered.texts.size(), std::size(outputs));
+    const ui::Combo offered = ui::readCombo(dialog, kOutput);
+    EXPECT_EQ(offered.texts,
+              (Texts{L"Autodetect", L"NoSound", L"Windows Multimedia Waveout", L"Direct Sound"}));
+    EXPECT_EQ(offered.data, (std::vector<LONG_PTR>{-1, 0, 1, 2}));
     EXPECT_EQ(offered.selected, 0);
-    EXPECT_EQ(narrow(windowText(GetDlgItem(pageWith(dialog, kOutput), -1))), "Output") << "labels are translated";
-    EXPECT_EQ(narrow(readCombo(control(dialog, kSpeakers)).selectedText()), "Two speakers") << "the sink is stereo";
-    EXPECT_EQ(narrow(readCombo(control(dialog, kRate)).selectedText()), "22050 Hz");
+    EXPECT_EQ(ui::text(GetDlgItem(GetParent(ui::find(dialog, kOutput)), -1)), L"Output") << "translated";
+    EXPECT_EQ(selected(dialog, kSpeakers), L"Two speakers") << "the sink is stereo";
+    EXPECT_EQ(selected(dialog, kRate), L"22050 Hz");
 
     // The first output's drivers are listed at once; each other choice lists its own.
-    for (size_t i = 0; i < std::size(outputs); ++i) {
-        EXPECT_EQ(offered.texts[i], outputs[i].label);
-        EXPECT_EQ(offered.data[i], outputs[i].value);
-        if (i > 0) selectComboIndex(control(dialog, kOutput), static_cast<int>(i));
-        const ComboState drivers = readCombo(control(dialog, kDriver));
-        EXPECT_EQ(drivers.texts, outputs[i].drivers) << narrow(outputs[i].label);
-        EXPECT_EQ(drivers.selected, 0) << narrow(outputs[i].label);
+    const Texts driversOf[] = {directSound, {L"NoSound SW "}, waveOut, directSound};
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) ui::select(dialog, kOutput, i);
+        EXPECT_EQ(ui::readCombo(dialog, kDriver).texts, driversOf[i]) << narrow(offered.texts[i]);
+        EXPECT_EQ(ui::readCombo(dialog, kDriver).selected, 0) << narrow(offered.texts[i]);
     }
-    // Another output keeps the driver index while it has that many drivers.
-    selectComboIndex(control(dialog, kDriver), 1);
-    selectComboIndex(control(dialog, kOutput), 2);
-    EXPECT_EQ(readCombo(control(dialog, kDriver)).selected, 1);
-    selectComboIndex(control(dialog, kOutput), 3);
-    EXPECT_EQ(readCombo(control(dialog, kDriver)).selected, 1);
+    const DWORD lastDriver = static_cast<DWORD>(directSound.size()) - 1;
+    ui::select(dialog, kDriver, static_cast<int>(lastDriver));
+    ASSERT_TRUE(ui::selectText(dialog, kSpeakers, L"Headphones"));
+    ASSERT_TRUE(ui::selectText(dialog, kRate, L"44100 Hz"));
+    const Texts chosen = choices(dialog);
+    clickButton(dialog, 3);  // Start
+    ASSERT_TRUE(gameWindow());
+    for (const auto& [name, value] : std::vector<std::pair<const wchar_t*, DWORD>>{{L"SoundOutput", 2},
+             {L"SoundDriver", lastDriver}, {L"SoundSpeakerMode", 1}, {L"SoundSampleRate", 44100}})
+        EXPECT_EQ(storedDword(L"Sound", name), value) << narrow(name);
+    closeGame();
 
-    const int lastDriver = static_cast<int>(directSound.size()) - 1;
-    selectComboIndex(control(dialog, kDriver), lastDriver);
-    ASSERT_TRUE(selectComboText(control(dialog, kSpeakers), L"Headphones"));
-    ASSERT_TRUE(selectComboText(control(dialog, kRate), L"44100 Hz"));
-    clickButton(dialog, kStart);
-    const HWND game = waitForWindow(process->pid(), L"Korvex//Class", L"Korvex//Window", 20s);
-    ASSERT_TRUE(game);
-    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundOutput"), regDword(2));
-    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundDriver"), regDword(static_cast<DWORD>(lastDriver)));
-    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundSpeakerMode"), regDword(1));
-    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundSampleRate"), regDword(44100));
-    PostMessageW(game, WM_CLOSE, 0, 0);
-    EXPECT_EQ(exitCode(), 0u);
-
-    // The next time the page shows what was stored.
     const HWND again = openSoundPage(L"-s");
     ASSERT_TRUE(again);
-    EXPECT_EQ(readCombo(control(again, kOutput)).selectedText(), L"Direct Sound");
-    EXPECT_EQ(readCombo(control(again, kDriver)).selected, lastDriver);
-    EXPECT_EQ(narrow(readCombo(control(again, kSpeakers)).selectedText()), "Headphones");
-    EXPECT_EQ(narrow(readCombo(control(again, kRate)).selectedText()), "44100 Hz");
+    EXPECT_EQ(choices(again), chosen) << "the next time the page shows what was stored";
     clickButton(again, IDCANCEL);
     EXPECT_EQ(exitCode(), 1u);
-}
-
-// A driver stored for a device that has gone since: the first driver is shown and stored.
-TEST_F(SoundPage, StoredDriverBeyondTheListFallsBackToTheFirst) {
-    const size_t count = directSoundDrivers().size();
-    ASSERT_GT(count, 0u);
-    storeValidSettings();
-    storeSound(L"SoundOutput", 2);
-    storeSound(L"SoundDriver", static_cast<DWORD>(count));
-    const HWND dialog = openSoundPage(L"-s");
-    ASSERT_TRUE(dialog);
-    EXPECT_EQ(readCombo(control(dialog, kOutput)).selectedText(), L"Direct Sound");
-    EXPECT_EQ(readCombo(control(dialog, kDriver)).selected, 0);
-    clickButton(dialog, IDOK);
-    EXPECT_EQ(exitCode(), 1u);
-    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundDriver"), regDword(0));
 }
 
 // Without any device only "NoSound" is offered, so the first entry stands in for Autodetect and is
@@ -184,14 +122,12 @@ TEST_F(SoundPage, WithoutDevicesOnlyNoSoundIsOffered) {
     const NoAudioDriver noDevices;
     const HWND dialog = openSoundPage();
     ASSERT_TRUE(dialog);
-    const ComboState outputs = readCombo(control(dialog, kOutput));
-    EXPECT_EQ(outputs.texts, std::vector<std::wstring>{L"NoSound"});
-    EXPECT_EQ(outputs.selected, 0);
-    EXPECT_EQ(readCombo(control(dialog, kDriver)).texts, std::vector<std::wstring>{L"NoSound SW "});
-    EXPECT_EQ(narrow(readCombo(control(dialog, kSpeakers)).selectedText()), "Two speakers");
+    EXPECT_EQ(ui::readCombo(dialog, kOutput).texts, Texts{L"NoSound"});
+    EXPECT_EQ(ui::readCombo(dialog, kDriver).texts, Texts{L"NoSound SW "});
+    EXPECT_EQ(selected(dialog, kSpeakers), L"Two speakers");
     clickButton(dialog, IDOK);
     EXPECT_EQ(exitCode(), 1u);
-    EXPECT_EQ(regValue(settingsKey(L"Sound"), L"SoundOutput"), regDword(0));
+    EXPECT_EQ(storedDword(L"Sound", L"SoundOutput"), 0u);
 }
 
 }  // namespace

@@ -1,42 +1,66 @@
 // Reading and working the settings dialog of another process, as a player would.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
+#include "dialog_controls.h"
 #include "e2e.h"
 
 namespace e2e {
 
-// The settings dialog of the process (the top-level dialog with the tab control), when shown.
-HWND waitForSettingsDialog(DWORD pid, Ms timeout = 20s);
+constexpr int kTabs = 1002;  // the settings dialog's tab control
+
 // A shown top-level dialog of the process holding the control with this id.
 HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout = 10s);
-// The child dialog of the settings dialog that holds the control with this id.
-HWND pageWith(HWND settings, int controlId);
-HWND control(HWND settings, int controlId);
+inline bool isChecked(HWND dialog, int id) {
+    return SendMessageW(ui::find(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+// Goes to the next tab with the arrow key, as the player can; true once it is selected.
+bool nextTab(HWND settings);
+// A value of the stored settings (subkey "" for their root); nothing when there is no such DWORD.
+std::optional<DWORD> storedDword(const std::wstring& subkey, const wchar_t* name);
 
-struct ComboState {
-    std::vector<std::wstring> texts;
-    std::vector<LONG_PTR> data;
-    int selected = -1;
-    bool enabled = false;
-    std::wstring selectedText() const { return selected >= 0 ? texts[selected] : L""; }
+// The launcher started from a game folder of its own, with a language of the tests' own and no
+// stored settings; valid settings are stored again afterwards.
+class LauncherTest : public ::testing::Test {
+protected:
+    GameFolder folder;
+    std::unique_ptr<Process> process;
+
+    void SetUp() override;
+    void TearDown() override {
+        process.reset();
+        storeValidSettings();
+    }
+    void start(const std::wstring& arguments = L"") {
+        const std::wstring exe = folder.file(L"Skelvane.exe");
+        process = std::make_unique<Process>(exe, arguments, folder.path(), engineEnv(folder));
+    }
+    // Starts the launcher and waits for its settings dialog.
+    HWND openDialog(const std::wstring& arguments = L"") {
+        start(arguments);
+        return waitForDialogWith(process->pid(), kTabs, 20s);
+    }
+    HWND gameWindow(Ms timeout = 20s) {
+        return waitForWindow(process->pid(), L"Korvex//Class", L"Korvex//Window", timeout);
+    }
+    // Waits for the launcher to end; 99 when it does not within 20 s.
+    DWORD exitCode() {
+        DWORD code = 99;
+        EXPECT_TRUE(process->waitExit(20s, code));
+        return code;
+    }
+    void closeGame() {
+        const HWND game = gameWindow();
+        ASSERT_TRUE(game);
+        PostMessageW(game, WM_CLOSE, 0, 0);
+        EXPECT_EQ(exitCode(), 0u);
+    }
 };
-ComboState readCombo(HWND combo);
-// Selects an entry the way a player's choice arrives: the selection, then CBN_SELCHANGE to the parent.
-void selectComboIndex(HWND combo, int index);
-bool selectComboText(HWND combo, const std::wstring& text);
-bool isChecked(HWND button);
-// Clicks the tab of the settings dialog's tab control as the player would; true once it is selected.
-bool selectTab(HWND settings, int index);
-
-// The value as `reg query` prints it: "REG_DWORD 0x1", "REG_SZ {...}"; empty when absent.
-std::string regValue(const std::wstring& key, const std::wstring& name);
-// A DWORD as regValue prints it.
-std::string regDword(DWORD value);
-std::wstring settingsKey(const std::wstring& subkey = L"");
 
 }  // namespace e2e

@@ -3,44 +3,39 @@
 
 #include "config/language_table.h"
 #include "settings/display_mode_catalogue.h"
-#include "support/fake_d3d9.h"
+#include "unit/settings_dialog_harness.h"
 
 namespace {
 
-std::vector<std::wstring> texts(const ChoiceList& list) {
-    std::vector<std::wstring> out;
-    for (const ListEntry& e : list.entries) out.push_back(e.text);
-    return out;
-}
+using harness::texts;
+using Texts = std::vector<std::wstring>;
+constexpr D3DFORMAT kX8 = D3DFMT_X8R8G8B8;
 
 class Catalogue : public ::testing::Test {
 protected:
     fake::Direct3D9 d3d;
     fake::Adapter& a = d3d.add();
     GraphicsSettings g;
-    std::wstring chosenAfter(UINT width, UINT height, UINT hz) {
-        g.Width = width, g.Height = height, g.RefreshRate = hz;
-        const ChoiceList list = listResolutions(d3d, 0, D3DFMT_X8R8G8B8, g);
-        return list.chosen < 0 ? L"" : list.entries[list.chosen].text;
-    }
 };
 
 TEST_F(Catalogue, ResolutionsFromEightHundredBySixHundredTheNearestChosenFirstByAreaThenByRefresh) {
-    for (UINT hz : {75u, 60u, 85u}) a.addMode(D3DFMT_X8R8G8B8, 800, 600, hz);
-    a.addMode(D3DFMT_X8R8G8B8, 640, 480, 60);
-    a.addMode(D3DFMT_X8R8G8B8, 1280, 1024, 0);
-    a.addMode(D3DFMT_X8R8G8B8, 1280, 960, 60);
-    const ChoiceList list = listResolutions(d3d, 0, D3DFMT_X8R8G8B8, g);
-    EXPECT_EQ(texts(list), (std::vector<std::wstring>{L"800x600 75Hz", L"800x600 60Hz", L"800x600 85Hz", L"1280x1024",
-                                                      L"1280x960 60Hz"}));
+    for (UINT hz : {75u, 60u, 85u}) a.addMode(kX8, 800, 600, hz);
+    a.addMode(kX8, 640, 480, 60);
+    a.addMode(kX8, 1280, 1024, 0);
+    a.addMode(kX8, 1280, 960, 60);
+    const ChoiceList list = listResolutions(d3d, 0, kX8, g);
+    EXPECT_EQ(texts(list),
+              (Texts{L"800x600 75Hz", L"800x600 60Hz", L"800x600 85Hz", L"1280x1024", L"1280x960 60Hz"}));
     EXPECT_EQ(list.entries[3].data, 4) << "entries keep their mode index";
-    EXPECT_EQ(chosenAfter(640, 480, 62), L"800x600 60Hz");
-    EXPECT_EQ(g.RefreshRate, 60u);
-    EXPECT_EQ(g.SurfaceFormat, static_cast<DWORD>(D3DFMT_X8R8G8B8));
-    EXPECT_EQ(chosenAfter(1280, 992, 60), L"1280x1024") << "equal distances keep the first";
-    a.failingModes.insert({D3DFMT_X8R8G8B8, 0});
+    g.Width = 640, g.Height = 480, g.RefreshRate = 62;
+    EXPECT_EQ(listResolutions(d3d, 0, kX8, g).chosen, 1);
+    g.Width = 1280, g.Height = 992, g.RefreshRate = 60;
+    EXPECT_EQ(listResolutions(d3d, 0, kX8, g).chosen, 3) << "equal distances keep the first";
+    EXPECT_EQ(std::vector<DWORD>({g.Width, g.Height, g.RefreshRate, g.SurfaceFormat}),
+              std::vector<DWORD>({1280, 1024, 0, kX8})) << "the chosen mode is taken over";
+    a.failingModes.insert({kX8, 0});
     a.checkDeviceType = [](D3DFORMAT, D3DFORMAT, BOOL) { return D3DERR_NOTAVAILABLE; };
-    EXPECT_TRUE(listResolutions(d3d, 0, D3DFMT_X8R8G8B8, g).entries.empty()) << "modes the device refuses";
+    EXPECT_TRUE(listResolutions(d3d, 0, kX8, g).entries.empty()) << "modes the device refuses";
 }
 
 // The mode list may change under the dialog: a mode read once by the listing is judged as it was
@@ -48,16 +43,16 @@ TEST_F(Catalogue, ResolutionsFromEightHundredBySixHundredTheNearestChosenFirstBy
 TEST_F(Catalogue, ACandidateIsJudgedAsTheListingReadIt) {
     struct ModeReadOnce : fake::Direct3D9 {
         int reads = 0;
-        HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT a, D3DFORMAT f, UINT i, D3DDISPLAYMODE* mode) override {
+        HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT a, D3DFORMAT f, UINT i, D3DDISPLAYMODE* m) override {
             if (i == 1 && reads++ > 0) return D3DERR_INVALIDCALL;
-            return fake::Direct3D9::EnumAdapterModes(a, f, i, mode);
+            return fake::Direct3D9::EnumAdapterModes(a, f, i, m);
         }
     } shifting;
     fake::Adapter& a = shifting.add();
-    a.addMode(D3DFMT_X8R8G8B8, 800, 600, 60);
-    a.addMode(D3DFMT_X8R8G8B8, 1024, 768, 60);
+    a.addMode(kX8, 800, 600, 60);
+    a.addMode(kX8, 1024, 768, 60);
     g.Width = 1024, g.Height = 768;
-    EXPECT_EQ(listResolutions(shifting, 0, D3DFMT_X8R8G8B8, g).chosen, 1);
+    EXPECT_EQ(listResolutions(shifting, 0, kX8, g).chosen, 1);
 }
 
 TEST_F(Catalogue, AdaptersAndColourDepthsOneRowPerDepthThirtyTwoFirst) {
@@ -67,10 +62,10 @@ TEST_F(Catalogue, AdaptersAndColourDepthsOneRowPerDepthThirtyTwoFirst) {
     g.AdapterOrdinal = 5;
     EXPECT_EQ(listAdapters(d3d, g).chosen, 0) << "a stored adapter that is gone";
 
-    for (D3DFORMAT f : {D3DFMT_R5G6B5, D3DFMT_A2R10G10B10, D3DFMT_X1R5G5B5}) d3d.adapters[0].addMode(f, 800, 600, 60);
-    g.AdapterFormat = D3DFMT_X8R8G8B8;  // stored, but this adapter has no such modes
-    const ChoiceList list = listColourDepths(d3d, 0, g);
-    EXPECT_EQ(texts(list), (std::vector<std::wstring>{L"TrueColor - 32bit", L"HiColor - 16bit"}));
+    for (D3DFORMAT f : {D3DFMT_R5G6B5, D3DFMT_A2R10G10B10, D3DFMT_X1R5G5B5})
+        d3d.adapters[0].addMode(f, 800, 600, 60);  // the second card moved the first
+    g.AdapterFormat = kX8;  // stored, but this adapter has no such modes
+    EXPECT_EQ(texts(listColourDepths(d3d, 0, g)), (Texts{L"TrueColor - 32bit", L"HiColor - 16bit"}));
     EXPECT_EQ(g.AdapterFormat, static_cast<DWORD>(D3DFMT_A2R10G10B10));
     g.AdapterFormat = D3DFMT_R5G6B5;
     EXPECT_EQ(listColourDepths(d3d, 0, g).chosen, 1);
@@ -78,28 +73,28 @@ TEST_F(Catalogue, AdaptersAndColourDepthsOneRowPerDepthThirtyTwoFirst) {
 
 TEST_F(Catalogue, AntialiasingNeedsTheSurfaceAndADepthFormatAndLevelsAreTheSmallerCount) {
     a.depthFormats = {D3DFMT_D15S1, D3DFMT_D24S8, D3DFMT_D24X4S4};
-    a.depthMismatches = {{D3DFMT_X8R8G8B8, D3DFMT_D24X4S4}};
-    const auto depths = listDepthStencilFormats(d3d, 0, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8);
+    a.depthMismatches = {{kX8, D3DFMT_D24X4S4}};
+    const auto depths = listDepthStencilFormats(d3d, 0, kX8, kX8);
     EXPECT_EQ(depths, (std::vector<D3DFORMAT>{D3DFMT_D24S8, D3DFMT_D15S1}));
-    for (auto t : {D3DMULTISAMPLE_NONE, D3DMULTISAMPLE_2_SAMPLES}) a.multisample[{D3DFMT_X8R8G8B8, t}] = 1;
-    a.multisample[{D3DFMT_X8R8G8B8, D3DMULTISAMPLE_4_SAMPLES}] = 4;
+    for (auto t : {D3DMULTISAMPLE_NONE, D3DMULTISAMPLE_2_SAMPLES}) a.multisample[{kX8, t}] = 1;
+    a.multisample[{kX8, D3DMULTISAMPLE_4_SAMPLES}] = 4;
     a.multisample[{D3DFMT_D24S8, D3DMULTISAMPLE_NONE}] = 1;
     a.multisample[{D3DFMT_D24S8, D3DMULTISAMPLE_4_SAMPLES}] = 2;
     a.multisample[{D3DFMT_D15S1, D3DMULTISAMPLE_4_SAMPLES}] = 3;
     g.MultiSampleType = D3DMULTISAMPLE_4_SAMPLES;
-    ChoiceList list = listMultisampleTypes(d3d, 0, D3DFMT_X8R8G8B8, depths, g, CLocalize());
-    EXPECT_EQ(texts(list), (std::vector<std::wstring>{L"T_AA_NONE", L"T_AA_04_SAMPLES"}));
+    const ChoiceList list = listMultisampleTypes(d3d, 0, kX8, depths, g, CLocalize());
+    EXPECT_EQ(texts(list), (Texts{L"T_AA_NONE", L"T_AA_04_SAMPLES"}));
     EXPECT_EQ(list.chosen, 1);
     g.MultiSampleType = D3DMULTISAMPLE_2_SAMPLES;  // no depth format supports it
-    EXPECT_EQ(listMultisampleTypes(d3d, 0, D3DFMT_X8R8G8B8, depths, g, CLocalize()).chosen, 0);
-    EXPECT_TRUE(listMultisampleTypes(d3d, 0, D3DFMT_X8R8G8B8, {}, g, CLocalize()).entries.empty());
+    EXPECT_EQ(listMultisampleTypes(d3d, 0, kX8, depths, g, CLocalize()).chosen, 0);
+    EXPECT_TRUE(listMultisampleTypes(d3d, 0, kX8, {}, g, CLocalize()).entries.empty());
 
-    const DWORD count = countQualityLevels(d3d, 0, D3DFMT_X8R8G8B8, depths, D3DMULTISAMPLE_4_SAMPLES);
+    const DWORD count = countQualityLevels(d3d, 0, kX8, depths, D3DMULTISAMPLE_4_SAMPLES);
     EXPECT_EQ(count, 3u);
     g.MultiSampleQuality = 7;
-    EXPECT_EQ(texts(listQualityLevels(count, g)), (std::vector<std::wstring>{L"0", L"1", L"2"}));
+    EXPECT_EQ(texts(listQualityLevels(count, g)), (Texts{L"0", L"1", L"2"}));
     EXPECT_EQ(g.MultiSampleQuality, 0u);
-    EXPECT_EQ(texts(listQualityLevels(0, g)), std::vector<std::wstring>{L"0"});
+    EXPECT_EQ(texts(listQualityLevels(0, g)), Texts{L"0"});
 }
 
 }  // namespace

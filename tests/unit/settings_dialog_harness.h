@@ -1,30 +1,37 @@
-// Running the settings dialog inside a unit test: scripted services instead of the machine's, and
-// a driver called from inside the dialog's own modal loop once the window is up.
+// Running the settings dialog inside a test or benchmark program: a scripted sound library, and
+// drivers called from inside the dialogs' own modal loops once their windows are up.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <map>
-#include <vector>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "settings/settings_dialog.h"
+#include "support/dialog_controls.h"
 #include "support/fake_d3d9.h"
 
 namespace harness {
 
-// A sound library that answers from a script.
+using ui::Combo;
+using ui::readCombo;
+using ui::select;
+using ui::selectText;
+
+// A sound library that answers from a script; only the outputs in the script can be selected.
 struct ScriptedSoundLibrary : ISoundLibrary {
-    float version = 3.75f;
-    // Drivers by output type: name (null allowed), capabilities read, capability bits.
     struct Driver {
-        const char* name;
+        const char* name;  // null allowed
         bool capsRead;
         unsigned caps;
     };
+    float version = 3.75f;
     std::map<int, std::vector<Driver>> outputs{{0, {{"NoSound", true, 0}}}};
+    std::map<int, std::deque<int>> counts;  // first answers of the driver count, then the list's size
     int current = 0;
-    std::vector<int> setOutputCalls;
+    std::vector<int> setOutputCalls;  // granted or not
 
     float getVersion() override { return version; }
     bool setOutput(int output) override {
@@ -33,26 +40,27 @@ struct ScriptedSoundLibrary : ISoundLibrary {
         current = output;
         return true;
     }
-    int getNumDrivers() override { return static_cast<int>(outputs[current].size()); }
-    const char* getDriverName(int i) override {
-        return i >= 0 && i < getNumDrivers() ? outputs[current][i].name : nullptr;
+    int getNumDrivers() override {
+        std::deque<int>& scripted = counts[current];
+        if (scripted.empty()) return static_cast<int>(outputs[current].size());
+        const int count = scripted.front();
+        scripted.pop_front();
+        return count;
     }
+    const char* getDriverName(int i) override { return has(i) ? outputs[current][i].name : nullptr; }
     bool getDriverCaps(int i, unsigned int* caps) override {
-        if (i < 0 || i >= getNumDrivers() || !outputs[current][i].capsRead) return false;
-        *caps = outputs[current][i].caps;
-        return true;
+        if (!has(i)) return false;
+        *caps = outputs[current][i].capsRead ? outputs[current][i].caps : 0x13u;  // what a failed call leaves
+        return outputs[current][i].capsRead;
     }
+    bool has(int i) { return i >= 0 && i < static_cast<int>(outputs[current].size()); }
 };
 
-// Services answering from the fake Direct3D object, a report per adapter, and the sound script.
-inline SettingsServices fakeServices(fake::Direct3D9& d3d, std::function<std::wstring(UINT adapter)> report,
-                                     std::shared_ptr<ISoundLibrary> sound) {
-    SettingsServices s;
-    s.createDirect3D = [&d3d] { return win::CComPtr<IDirect3D9>::share(&d3d); };
-    s.applySpeakerDefault = [](SoundSettings&) {};
-    s.checkCaps = [report](win::CComPtr<IDirect3D9>, UINT adapter, const CLocalize&) { return report(adapter); };
-    s.sound = std::move(sound);
-    return s;
+// The texts of a list built for the dialog.
+inline std::vector<std::wstring> texts(const ChoiceList& list) {
+    std::vector<std::wstring> result;
+    for (const ListEntry& entry : list.entries) result.push_back(entry.text);
+    return result;
 }
 
 // One plain adapter that offers a single 1024 x 768 mode without antialiasing.
@@ -66,29 +74,19 @@ inline fake::Adapter& addPlainAdapter(fake::Direct3D9& d3d) {
     return a;
 }
 
-// Runs the dialog modally; drive gets its window from inside the modal loop. When drive leaves the
-// dialog open, it is cancelled.
-INT_PTR runDialog(CSettingsDialog& dialog, const std::function<void(HWND)>& drive);
-
-// The state of one combo box of the dialog (any page).
-struct Combo {
-    std::vector<std::wstring> texts;
-    std::vector<LONG_PTR> data;
-    int selected;
-    bool enabled;
-};
-Combo readCombo(HWND dialog, int id);
-// Selects an entry as the player would: the selection, then CBN_SELCHANGE to the list's page.
-void select(HWND dialog, int id, int index);
-HWND findControl(HWND dialog, int id);
-bool isEnabled(HWND dialog, int id);
-
+// Drives the next dialog of this thread holding controlId from inside its own modal loop, once it
+// is visible. Call before whatever opens it; drive must close it.
+void whenDialogShows(int controlId, std::function<void(HWND)> drive);
 // A top-level dialog of this thread holding the control with this id (visible or not).
 HWND findOwnDialog(int controlId);
 // Clicks a button as the player would (BM_CLICK); returns when its handling is done.
-void click(HWND dialog, int id);
-// Drives the next dialog holding controlId from inside its own modal loop, once it is visible.
-// Call before the click that opens it; drive must close it.
-void whenDialogShows(int controlId, std::function<void(HWND)> drive);
+inline void click(HWND dialog, int id) { SendMessageW(ui::find(dialog, id), BM_CLICK, 0, 0); }
+
+// Stored DWORDs of a subkey of the settings, 0xDEADBEEF for each that is not there.
+std::vector<DWORD> stored(const wchar_t* subkey, std::initializer_list<const wchar_t*> names);
+
+// Runs the dialog modally; drive gets its window from inside the modal loop. When drive leaves the
+// dialog open, it is cancelled.
+INT_PTR runDialog(CSettingsDialog& dialog, const std::function<void(HWND)>& drive);
 
 }  // namespace harness

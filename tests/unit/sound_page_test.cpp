@@ -1,224 +1,163 @@
-// The sound page of the real settings dialog against a scripted sound library: the version check,
-// what the lists hold, what a selection changes and what Start stores.
+// The sound page against a scripted sound library: its lists as plain functions (which outputs and
+// drivers are offered, how a driver reads, which entry is chosen), then the page of the settings
+// dialog (the version check, what a selection changes and what Start stores).
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <string>
-#include <vector>
+#include <cmath>
+#include <map>
 
 #include "fmod.h"
-#include "res/resource.h"
-#include "support/scratch_folder.h"
-#include "unit/settings_dialog_harness.h"
+#include "settings/sound_choices.h"
+#include "unit/settings_dialog_fixture.h"
 
 namespace {
 
-const wchar_t kRoot[] = L"Software\\Tolmira\\Skelvane";
-const wchar_t kSoundKey[] = L"Software\\Tolmira\\Skelvane\\Sound";
+using harness::ScriptedSoundLibrary;
+using harness::texts;
+using Texts = std::vector<std::wstring>;
 
-// A message box of this thread, caught while its modal loop runs and closed again.
-struct SeenBox {
-    std::wstring text;
-    std::wstring caption;
-    bool errorIcon = false;
-    bool ownedBySettings = false;
-    bool ownerVisible = false;
-    LRESULT outputsWhenShown = -1;
-};
+// A machine with sound: every output type the launcher lists, A3D without drivers, no ASIO.
+void addSoundDevices(ScriptedSoundLibrary& library) {
+    const std::vector<ScriptedSoundLibrary::Driver> waveOut{{"Speakers", true, 0}, {"Headset", true, 0}},
+        directSound{{"Primary", true, FSOUND_CAPS_HARDWARE}, {"Speakers", true, 0}, {"Headset", true, 0}};
+    library.outputs.insert({{FSOUND_OUTPUT_AUTODETECT, directSound}, {FSOUND_OUTPUT_WINMM, waveOut},
+                            {FSOUND_OUTPUT_DSOUND, directSound}, {FSOUND_OUTPUT_A3D, {}}});  // and no sound
+}
 
-class MessageBoxCatcher {
-public:
-    MessageBoxCatcher() {
-        s_seen = &m_seen;
-        m_timer = SetTimer(nullptr, 0, 20, onTimer);
+TEST(SoundLibraryVersion, From374On) {
+    ScriptedSoundLibrary library;
+    for (const auto& [version, accepted] : std::vector<std::pair<float, bool>>{{3.74f, true}, {4.0f, true},
+             {3.73f, false}, {std::nextafter(3.74f, 0.0f), false}, {NAN, false}}) {
+        library.version = version;
+        EXPECT_EQ(soundLibraryVersionAccepted(library), accepted) << version;
     }
-    ~MessageBoxCatcher() {
-        KillTimer(nullptr, m_timer);
-        s_seen = nullptr;
-    }
-    const std::vector<SeenBox>& seen() const { return m_seen; }
+}
 
-private:
-    static void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
-        EnumThreadWindows(GetCurrentThreadId(), closeBox, 0);
-    }
-    static BOOL CALLBACK closeBox(HWND w, LPARAM) {
-        wchar_t cls[16] = {};
-        GetClassNameW(w, cls, 16);
-        const HWND textControl = GetDlgItem(w, 0xFFFF);
-        if (std::wstring(cls) != L"#32770" || !textControl || !IsWindowVisible(w)) return TRUE;
-        SeenBox box;
-        wchar_t text[256] = {};
-        GetWindowTextW(textControl, text, 256);
-        box.text = text;
-        GetWindowTextW(w, text, 256);
-        box.caption = text;
-        EnumChildWindows(w, findErrorIcon, reinterpret_cast<LPARAM>(&box.errorIcon));
-        const HWND owner = GetWindow(w, GW_OWNER);
-        box.ownedBySettings = owner && GetDlgItem(owner, IDC_TABS);
-        box.ownerVisible = IsWindowVisible(owner) != FALSE;
-        if (const HWND outputs = harness::findControl(owner, IDC_SND_OUTPUT))
-            box.outputsWhenShown = SendMessageW(outputs, CB_GETCOUNT, 0, 0);
-        s_seen->push_back(box);
-        PostMessageW(w, WM_COMMAND, IDOK, 0);
-        return TRUE;
-    }
-    static BOOL CALLBACK findErrorIcon(HWND w, LPARAM found) {
-        if ((GetWindowLongPtrW(w, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-            reinterpret_cast<HICON>(SendMessageW(w, STM_GETICON, 0, 0)) == LoadIconW(nullptr, IDI_ERROR))
-            *reinterpret_cast<bool*>(found) = true;
-        return TRUE;
-    }
+TEST(SoundOutputChoices, ListsTheOutputsWithDriversAndSelectsTheStoredOne) {
+    ScriptedSoundLibrary library;
+    addSoundDevices(library);
+    const ChoiceList list = soundOutputChoices(library, FSOUND_OUTPUT_DSOUND);
+    EXPECT_EQ(texts(list), (Texts{L"Autodetect", L"NoSound", L"Windows Multimedia Waveout", L"Direct Sound"}))
+        << "the outputs with drivers";
+    EXPECT_EQ(list.chosenData(), FSOUND_OUTPUT_DSOUND);
+    EXPECT_EQ(library.setOutputCalls.back(), FSOUND_OUTPUT_NOSOUND) << "left on no sound";
+    // First start (-1), and stored outputs that are not offered, take the first entry.
+    for (const int stored : {-1, 3, 7, 42})
+        EXPECT_EQ(soundOutputChoices(library, stored).chosen, 0) << stored;
 
-    static std::vector<SeenBox>* s_seen;
-    std::vector<SeenBox> m_seen;
-    UINT_PTR m_timer = 0;
-};
-std::vector<SeenBox>* MessageBoxCatcher::s_seen = nullptr;
+    // Drivers in the first pass only: left out. None in the first pass: not asked again.
+    library.counts[FSOUND_OUTPUT_AUTODETECT] = {1, 0};
+    library.counts[FSOUND_OUTPUT_WINMM] = {0, 2};
+    const ChoiceList fewer = soundOutputChoices(library, FSOUND_OUTPUT_AUTODETECT);
+    EXPECT_EQ(texts(fewer), (Texts{L"NoSound", L"Direct Sound"}));
+    EXPECT_EQ(fewer.chosen, 0);
+}
 
-class SoundPage : public ::testing::Test {
-protected:
-    fake::Direct3D9 d3d;
-    CLocalize localize;
-    std::shared_ptr<harness::ScriptedSoundLibrary> sound = std::make_shared<harness::ScriptedSoundLibrary>();
+TEST(SoundDriverChoices, EntriesTellNameMixingAndEax) {
+    ScriptedSoundLibrary library;
+    library.outputs[FSOUND_OUTPUT_DSOUND] = {
+        {"Creative", true, FSOUND_CAPS_HARDWARE | FSOUND_CAPS_EAX2}, {"Onboard", true, FSOUND_CAPS_HARDWARE},
+        {"USB", false, 0}, {"Line", true, 0}, {"Card", true, FSOUND_CAPS_EAX3},
+        {nullptr, true, FSOUND_CAPS_HARDWARE},
+    };
+    const ChoiceList list = soundDriverChoices(library, FSOUND_OUTPUT_DSOUND, 0);
+    EXPECT_EQ(texts(list),
+              (Texts{L"Creative HW EAX", L"Onboard HW ", L"USB  ", L"Line SW ", L"Card SW EAX", L" HW "}));
+    EXPECT_EQ(library.setOutputCalls, std::vector<int>{FSOUND_OUTPUT_DSOUND}) << "the output stays selected";
+    if (GetACP() == 1252) {
+        EXPECT_EQ(soundDriverText("R\xE9" "altek", true, 0), L"R\u00E9altek SW ");
+    }
+}
 
+// Translated like every list (shown end to end); here the order of the values and the fallbacks.
+TEST(SoundFixedChoices, SpeakerModesInTheOrderOfTheirValuesSampleRatesFalling48000WhenUnknown) {
+    EXPECT_EQ(texts(speakerModeChoices(CLocalize(), 4)),
+              (Texts{L"T_SPEAKERMODE_DOLBYDIGITAL", L"T_SPEAKERMODE_HEADPHONES", L"T_SPEAKERMODE_MONO",
+                     L"T_SPEAKERMODE_QUAD", L"T_SPEAKERMODE_STEREO", L"T_SPEAKERMODE_SURROUND"}));
+    EXPECT_EQ(speakerModeChoices(CLocalize(), 4).chosen, 4);
+    EXPECT_EQ(speakerModeChoices(CLocalize(), 6).chosen, 0);
+    EXPECT_EQ(texts(sampleRateChoices(0)), (Texts{L"48000 Hz", L"44100 Hz", L"22050 Hz", L"11025 Hz"}));
+    const std::map<int, int> chosenFor{{22050, 22050}, {11025, 11025}, {96000, 48000}, {0, 48000}};
+    for (const auto& [stored, chosen] : chosenFor) {
+        const ChoiceList rates = sampleRateChoices(stored);
+        EXPECT_EQ(rates.entries[rates.chosen].text, std::to_wstring(chosen) + L" Hz") << stored;
+        EXPECT_EQ(rates.chosenData(), chosen) << stored;
+    }
+}
+
+class SoundPage : public harness::DialogTest {
     void SetUp() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kRoot);
+        DialogTest::SetUp();
         harness::addPlainAdapter(d3d);
-        // A machine with sound: waveOut with two devices, DirectSound with three, A3D without any.
-        sound->outputs = {
-            {FSOUND_OUTPUT_AUTODETECT, {{"Primary", true, FSOUND_CAPS_HARDWARE}, {"Speakers", true, 0}, {"Headset", true, 0}}},
-            {FSOUND_OUTPUT_NOSOUND, {{"NoSound", true, 0}}},
-            {FSOUND_OUTPUT_WINMM, {{"Speakers", true, 0}, {"Headset", true, 0}}},
-            {FSOUND_OUTPUT_DSOUND, {{"Primary", true, FSOUND_CAPS_HARDWARE}, {"Speakers", true, 0}, {"Headset", true, 0}}},
-            {FSOUND_OUTPUT_A3D, {}},
-        };
-    }
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kRoot); }
-
-    std::unique_ptr<CSettingsDialog> dialog() {
-        return std::make_unique<CSettingsDialog>(localize, false, harness::fakeServices(d3d, [](UINT) { return L""; }, sound));
-    }
-    static void start(HWND w) { SendMessageW(w, WM_COMMAND, IDC_START, 0); }
-
-    static void storeSound(const wchar_t* name, DWORD value) {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSoundKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-        RegCloseKey(key);
-    }
-    // The stored value, or 0xDEADBEEF when it is not there.
-    static DWORD stored(const wchar_t* name) {
-        DWORD value = 0xDEADBEEF;
-        DWORD size = sizeof value;
-        RegGetValueW(HKEY_CURRENT_USER, kSoundKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
-        return value;
+        addSoundDevices(*sound);
     }
 };
 
-TEST_F(SoundPage, Version374IsAcceptedAndAnOlderLibraryEndsTheDialogBeforeItShows) {
-    sound->version = 3.74f;
-    {
-        MessageBoxCatcher boxes;
-        bool shown = false;
-        EXPECT_EQ(harness::runDialog(*dialog(), [&](HWND w) {
-            shown = true;
-            EXPECT_EQ(harness::readCombo(w, IDC_SND_OUTPUT).texts.size(), 4u);
-        }), kSettingsCancel);
-        EXPECT_TRUE(shown);
-        EXPECT_TRUE(boxes.seen().empty());
-    }
+void start(HWND w) { SendMessageW(w, WM_COMMAND, IDC_START, 0); }
 
+TEST_F(SoundPage, AnOlderLibraryThan374EndsTheDialogBeforeItShows) {
     sound->version = 3.73f;
-    MessageBoxCatcher boxes;
+    std::wstring box;
+    harness::whenDialogShows(0xFFFF, [&](HWND shown) {
+        const HWND owner = GetWindow(shown, GW_OWNER);
+        const LRESULT errorIcon = reinterpret_cast<LRESULT>(LoadIconW(nullptr, IDI_ERROR));
+        bool iconShown = false;
+        for (HWND c = GetWindow(shown, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            iconShown |= SendMessageW(c, STM_GETICON, 0, 0) == errorIcon;
+        EXPECT_TRUE(iconShown);
+        EXPECT_TRUE(GetDlgItem(owner, IDC_TABS) && !IsWindowVisible(owner)) << "owned by the hidden dialog";
+        EXPECT_TRUE(harness::readCombo(owner, IDC_SND_OUTPUT).texts.empty());
+        box = ui::text(shown) + L"|" + ui::text(GetDlgItem(shown, 0xFFFF));
+        SendMessageW(shown, WM_COMMAND, IDOK, 0);
+    });
     bool shown = false;
-    EXPECT_EQ(harness::runDialog(*dialog(), [&](HWND) { shown = true; }), kSettingsCancel);
+    EXPECT_EQ(run([&](HWND, const LaunchSettings&) { shown = true; }), kSettingsCancel);
     EXPECT_FALSE(shown) << "the player sees only the message box";
-    ASSERT_EQ(boxes.seen().size(), 1u);
-    const SeenBox& box = boxes.seen()[0];
-    EXPECT_EQ(box.text, L"Wrong FMod version!");
-    EXPECT_EQ(box.caption, L"Error");
-    EXPECT_TRUE(box.errorIcon);
-    EXPECT_TRUE(box.ownedBySettings);
-    EXPECT_FALSE(box.ownerVisible);
-    EXPECT_EQ(box.outputsWhenShown, 0);
-    HKEY key = nullptr;
-    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kRoot, 0, KEY_READ, &key), ERROR_SUCCESS) << "nothing saved";
-    EXPECT_EQ(sound->setOutputCalls.back(), FSOUND_OUTPUT_NOSOUND);
+    EXPECT_EQ(box, L"Error|Wrong FMod version!");
+    EXPECT_EQ(harness::stored(L"Sound", {L"SoundOutput"}), std::vector<DWORD>{0xDEADBEEF}) << "nothing saved";
+    EXPECT_EQ(sound->setOutputCalls, std::vector<int>{FSOUND_OUTPUT_NOSOUND}) << "left on no sound";
 }
 
 TEST_F(SoundPage, NoUsableOutputLeavesBothListsEmptyAndStoresMinusOne) {
-    sound->outputs.clear();
-    sound->outputs[FSOUND_OUTPUT_A3D] = {};  // selectable, but without drivers
-    storeSound(L"SoundOutput", FSOUND_OUTPUT_DSOUND);
-    harness::runDialog(*dialog(), [](HWND w) {
+    sound->outputs = {{FSOUND_OUTPUT_A3D, {}}};  // selectable, but without drivers
+    const DWORD directSound = FSOUND_OUTPUT_DSOUND;
+    const std::wstring key = std::wstring(kSettingsKey) + L"\\Sound";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"SoundOutput", REG_DWORD, &directSound, 4), 0);
+    run([](HWND w, const LaunchSettings&) {
         EXPECT_TRUE(harness::readCombo(w, IDC_SND_OUTPUT).texts.empty());
-        EXPECT_EQ(harness::readCombo(w, IDC_SND_OUTPUT).selected, CB_ERR);
         EXPECT_TRUE(harness::readCombo(w, IDC_SND_DRIVER).texts.empty());
-        EXPECT_TRUE(harness::isEnabled(w, IDC_START)) << "only the graphics page disables Start";
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(w, IDC_START))) << "only the graphics page disables Start";
         start(w);
     });
-    EXPECT_EQ(stored(L"SoundOutput"), 0xFFFFFFFFu);
-    EXPECT_EQ(stored(L"SoundDriver"), 0xFFFFFFFFu);
+    EXPECT_EQ(harness::stored(L"Sound", {L"SoundOutput", L"SoundDriver"}), (std::vector<DWORD>{~0u, ~0u}));
 }
 
-TEST_F(SoundPage, ChangingTheOutputKeepsTheDriverIndexWhenItExists) {
+TEST_F(SoundPage, ChangingTheOutputKeepsTheDriverIndexWhenItExistsElseTakesTheFirst) {
     std::vector<int> libraryOutputs;
-    harness::runDialog(*dialog(), [&](HWND w) {
+    run([&](HWND w, const LaunchSettings&) {
         harness::select(w, IDC_SND_DRIVER, 2);
         harness::select(w, IDC_SND_OUTPUT, 3);  // Direct Sound: three drivers
         EXPECT_EQ(harness::readCombo(w, IDC_SND_DRIVER).selected, 2);
         libraryOutputs.push_back(sound->current);
         harness::select(w, IDC_SND_OUTPUT, 2);  // waveOut: two drivers, index 2 is gone
-        const harness::Combo drivers = harness::readCombo(w, IDC_SND_DRIVER);
-        EXPECT_EQ(drivers.texts, (std::vector<std::wstring>{L"Speakers SW ", L"Headset SW "}));
-        EXPECT_EQ(drivers.selected, 0);
+        EXPECT_EQ(harness::readCombo(w, IDC_SND_DRIVER).texts, (Texts{L"Speakers SW ", L"Headset SW "}));
+        EXPECT_EQ(harness::readCombo(w, IDC_SND_DRIVER).selected, 0);
         libraryOutputs.push_back(sound->current);
-        harness::select(w, IDC_SND_DRIVER, 1);
         start(w);
     });
     EXPECT_EQ(libraryOutputs, (std::vector<int>{FSOUND_OUTPUT_DSOUND, FSOUND_OUTPUT_WINMM}))
         << "the chosen output stays selected while the dialog runs";
     EXPECT_EQ(sound->current, FSOUND_OUTPUT_NOSOUND) << "set back to no sound when the window goes";
-    EXPECT_EQ(stored(L"SoundOutput"), static_cast<DWORD>(FSOUND_OUTPUT_WINMM));
-    EXPECT_EQ(stored(L"SoundDriver"), 1u);
+    EXPECT_EQ(harness::stored(L"Sound", {L"SoundOutput", L"SoundDriver"}), (std::vector<DWORD>{1, 0}));
 
     // Autodetect's value -1 is an entry like any other, not "no selection".
-    harness::runDialog(*dialog(), [](HWND w) {
+    run([](HWND w, const LaunchSettings&) {
         EXPECT_EQ(harness::readCombo(w, IDC_SND_OUTPUT).selected, 2);
+        harness::select(w, IDC_SND_DRIVER, 1);
         harness::select(w, IDC_SND_OUTPUT, 0);
         start(w);
     });
-    EXPECT_EQ(stored(L"SoundOutput"), 0xFFFFFFFFu);
-    EXPECT_EQ(stored(L"SoundDriver"), 1u);
-}
-
-TEST_F(SoundPage, SpeakerModeAndSampleRateFromTheStoredValuesOr48000) {
-    test::ScratchFolder folder;
-    localize = CLocalize(folder.writeLanguage({L"T_SPEAKERMODE_QUAD=Four speakers"}));
-    storeSound(L"SoundSpeakerMode", 3);
-    storeSound(L"SoundSampleRate", 32000);
-    harness::runDialog(*dialog(), [](HWND w) {
-        const harness::Combo speakers = harness::readCombo(w, IDC_SND_SPEAKERS);
-        ASSERT_EQ(speakers.texts.size(), 6u);
-        EXPECT_EQ(speakers.texts[speakers.selected], L"Four speakers");
-        const harness::Combo rates = harness::readCombo(w, IDC_SND_FREQ);
-        EXPECT_EQ(rates.texts, (std::vector<std::wstring>{L"48000 Hz", L"44100 Hz", L"22050 Hz", L"11025 Hz"}));
-        EXPECT_EQ(rates.selected, 0);
-        start(w);
-    });
-    EXPECT_EQ(stored(L"SoundSpeakerMode"), 3u);
-    EXPECT_EQ(stored(L"SoundSampleRate"), 48000u);
-
-    harness::runDialog(*dialog(), [](HWND w) {
-        harness::select(w, IDC_SND_SPEAKERS, 1);
-        harness::select(w, IDC_SND_FREQ, 3);
-        start(w);
-    });
-    EXPECT_EQ(stored(L"SoundSpeakerMode"), 1u);
-    EXPECT_EQ(stored(L"SoundSampleRate"), 11025u);
+    EXPECT_EQ(harness::stored(L"Sound", {L"SoundOutput", L"SoundDriver"}), (std::vector<DWORD>{~0u, 1}));
 }
 
 }  // namespace
