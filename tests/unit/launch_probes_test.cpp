@@ -18,12 +18,6 @@
 
 namespace {
 
-std::wstring text(HWND window, int id) {
-    wchar_t buffer[1024] = {};
-    GetDlgItemTextW(window, id, buffer, 1024);
-    return buffer;
-}
-
 TEST(Probe, HandsOverTheAnswerOnceAndThrowsTheWorksFailureWhereTaken) {
     EXPECT_FALSE(win::CProbe<int>().pending()) << "nothing asked";
     win::CProbe<int> answer([] {
@@ -70,18 +64,8 @@ protected:
     test::ScratchFolder folder;  // the options file the launch reads
     std::vector<std::wstring> shown;
 
-    void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane"); }
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane"); }
-
-    // Notes and closes the next message box of this thread.
-    void closeMessageBox() {
-        harness::whenDialogShows(0xFFFF, [this](HWND box) {
-            wchar_t caption[128] = {};
-            GetWindowTextW(box, caption, 128);
-            shown.push_back(std::wstring(caption) + L"|" + text(box, 0xFFFF));
-            SendMessageW(box, WM_COMMAND, IDOK, 0);
-        });
-    }
+    void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
 };
 
 TEST_F(LaunchWithProbes, OldDirectXShowsOnlyItsBoxAndWaitsForNoOtherProbe) {
@@ -107,7 +91,10 @@ TEST_F(LaunchWithProbes, OldDirectXShowsOnlyItsBoxAndWaitsForNoOtherProbe) {
         return std::optional<DWORD>();
     });
 
-    closeMessageBox();
+    harness::whenDialogShows(0xFFFF, [this](HWND box) {  // notes and closes the message box
+        shown.push_back(ui::text(box) + L"|" + ui::text(GetDlgItem(box, 0xFFFF)));
+        SendMessageW(box, WM_COMMAND, IDOK, 0);
+    });
     bool reset = false;
     EXPECT_EQ(prepare2Run(L"-s -r", localize, reset, probes), -1);
     SetEvent(event);
@@ -141,13 +128,12 @@ TEST_F(LaunchWithProbes, TheSettingsObjectTakesThePrefetchedAnswers) {
         return std::optional<DWORD>(DSSPEAKER_HEADPHONE);
     });
 
-    std::wstring adapters, report;
-    LONG_PTR speakerMode = -1;
+    std::wstring adapter, report;
+    harness::Combo speakers;
     harness::whenDialogShows(IDC_TABS, [&](HWND dialog) {
-        adapters = harness::readCombo(dialog, IDC_ADAPTER).texts.at(0);
-        const harness::Combo speakers = harness::readCombo(dialog, IDC_SND_SPEAKERS);
-        speakerMode = speakers.data.at(speakers.selected);
-        if (const HWND info = harness::findOwnDialog(IDC_REPORT)) report = text(info, IDC_REPORT);
+        adapter = harness::readCombo(dialog, IDC_ADAPTER).selectedText();
+        speakers = harness::readCombo(dialog, IDC_SND_SPEAKERS);
+        if (const HWND info = harness::findOwnDialog(IDC_REPORT)) report = ui::text(GetDlgItem(info, IDC_REPORT));
         SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     bool reset = false;
@@ -155,8 +141,8 @@ TEST_F(LaunchWithProbes, TheSettingsObjectTakesThePrefetchedAnswers) {
     EXPECT_FALSE(probes.direct3D.pending());
     EXPECT_FALSE(probes.videoControllers.pending());
     EXPECT_FALSE(probes.speakers.pending());
-    EXPECT_EQ(speakerMode, kSpeakerHeadphones);
-    EXPECT_EQ(adapters, L"Scripted card");
+    EXPECT_EQ(speakers.data.at(speakers.selected), kSpeakerHeadphones);
+    EXPECT_EQ(adapter, L"Scripted card");
     EXPECT_NE(report.find(L"T_VDRIVER_VER9.8.7.6"), std::wstring::npos) << report;
 }
 
