@@ -82,7 +82,7 @@ TEST_F(SoundPage, FirstStartOffersTheSystemsDevicesAndStartStoresTheChoices) {
     const HWND dialog = openSoundPage();
     ASSERT_TRUE(dialog);
     const ui::Combo offered = ui::readCombo(dialog, kOutput);
-    EXPECT_EQ(offered.texts,
+    ASSERT_EQ(offered.texts,
               (Texts{L"Autodetect", L"NoSound", L"Windows Multimedia Waveout", L"Direct Sound"}));
     EXPECT_EQ(offered.data, (std::vector<LONG_PTR>{-1, 0, 1, 2}));
     EXPECT_EQ(offered.selected, 0);

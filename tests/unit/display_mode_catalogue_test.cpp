@@ -26,7 +26,7 @@ TEST_F(Catalogue, ResolutionsFromEightHundredBySixHundredTheNearestChosenFirstBy
     const ChoiceList list = listResolutions(d3d, 0, kX8, g);
     EXPECT_EQ(texts(list),
               (Texts{L"800x600 75Hz", L"800x600 60Hz", L"800x600 85Hz", L"1280x1024", L"1280x960 60Hz"}));
-    EXPECT_EQ(list.entries[3].data, 4) << "entries keep their mode index";
+    EXPECT_EQ(list.entries.at(3).data, 4) << "entries keep their mode index";
     g.Width = 640, g.Height = 480, g.RefreshRate = 62;
     EXPECT_EQ(listResolutions(d3d, 0, kX8, g).chosen, 1);
     g.Width = 1280, g.Height = 992, g.RefreshRate = 60;
