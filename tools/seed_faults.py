@@ -125,24 +125,29 @@ def run(cmd, **kw):
 
 
 class WineSession:
-    """One prefix and virtual display for the whole run (tools/wine_session.sh does the work)."""
+    """One prefix, virtual display and sound server for the whole run (tools/wine_session.sh does the
+    work); the sound tests need the server's devices as much as a slip-free run has them."""
 
     def __enter__(self):
         self.prefix = tempfile.mkdtemp(prefix="skelvane-slips.")
         out = run(["bash", "-c", ". tools/wine_session.sh; wine_session_start \"$1\" 1024x768x24 force-xvfb >/dev/null;"
-                   " echo \"$DISPLAY $_xvfb_pid\"", "-", self.prefix], capture_output=True, text=True, check=True)
-        self.display, self.xvfb = out.stdout.split()
+                   " echo \"$DISPLAY $_xvfb_pid ${_audio_pid:--} ${_audio_dir:--}\"", "-", self.prefix],
+                  capture_output=True, text=True, check=True)
+        self.display, self.xvfb, self.audio, self.audio_dir = out.stdout.split()
         self.env = dict(os.environ, WINEPREFIX=self.prefix, DISPLAY=self.display, WINEDEBUG="-all")
+        if self.audio_dir != "-":
+            self.env["XDG_RUNTIME_DIR"] = self.audio_dir
         return self
 
     def __exit__(self, *exc):
         run(["bash", "-c", ". tools/wine_session.sh; \"$WINESERVER\" -k"], env=self.env,
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        try:
-            os.kill(int(self.xvfb), signal.SIGTERM)
-        except (ValueError, ProcessLookupError):
-            pass
-        run(["rm", "-rf", self.prefix])
+        for pid in (self.xvfb, self.audio):
+            try:
+                os.kill(int(pid), signal.SIGTERM)
+            except (ValueError, ProcessLookupError):
+                pass
+        run(["rm", "-rf", self.prefix] + ([self.audio_dir] if self.audio_dir != "-" else []))
 
 
 def build(build_dir, programs):
