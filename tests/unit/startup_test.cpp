@@ -49,16 +49,17 @@ TEST(Timer, PeriodIsTheRequestClampedToWhatTheDeviceAllows) {
 }
 
 TEST(OperatingSystem, WindowsTwoThousandOrLaterIsRequired) {
+    // An unreadable version, NT 4 and Windows 9x, and a later version on another platform are refused.
+    const struct { bool read; DWORD platform, major; bool supported; } cases[] = {
+        {true, VER_PLATFORM_WIN32_NT, 5, true}, {false, VER_PLATFORM_WIN32_NT, 5, false},
+        {true, VER_PLATFORM_WIN32_NT, 4, false}, {true, VER_PLATFORM_WIN32s, 10, false},
+    };
     OSVERSIONINFOW v{};
-    v.dwPlatformId = VER_PLATFORM_WIN32_NT;
-    v.dwMajorVersion = 5;
-    EXPECT_TRUE(isSupportedOs(true, v));
-    EXPECT_FALSE(isSupportedOs(false, v)) << "unreadable version";
-    v.dwMajorVersion = 4;
-    EXPECT_FALSE(isSupportedOs(true, v)) << "NT 4 and Windows 9x";
-    v.dwMajorVersion = 10;
-    v.dwPlatformId = VER_PLATFORM_WIN32s;
-    EXPECT_FALSE(isSupportedOs(true, v));
+    for (const auto& c : cases) {
+        v.dwPlatformId = c.platform;
+        v.dwMajorVersion = c.major;
+        EXPECT_EQ(isSupportedOs(c.read, v), c.supported) << c.platform << " " << c.major;
+    }
     ASSERT_TRUE(readOsVersion(v));
     EXPECT_TRUE(isSupportedOs(true, v)) << "the system these tests run on";
 }
