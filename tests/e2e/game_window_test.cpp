@@ -20,12 +20,6 @@ protected:
         p = std::make_unique<Process>(folder.file(L"Skelvane.exe"), arguments, folder.path(), environment);
         return waitForWindow(p->pid(), L"Korvex//Class", L"Korvex//Window");
     }
-    DWORD closeAndWait(HWND window) {
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        DWORD code = 99;
-        EXPECT_TRUE(p->waitExit(15s, code));
-        return code;
-    }
 };
 
 // The engine gets the window shown, centred and sized, and the arguments as the process got them.
@@ -45,7 +39,10 @@ TEST_F(GameWindow, IsShownCentredAt512BeforeTheEngineAndTheStartUpKeepsItsOrder)
     const std::string log = folder.engineLog();
     EXPECT_NE(log.find("createInstance visible=1 client=512x512 reset=0 cmd=[-x \"quoted arg\"]"), std::string::npos)
         << log;
-    EXPECT_EQ(closeAndWait(window), 0u);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    EXPECT_TRUE(p->waitExit(15s, code));
+    EXPECT_EQ(code, 0u);
     EXPECT_NE(folder.engineLog().find("destroy"), std::string::npos);
 
     const std::string trace = folder.read(L"trace.txt");

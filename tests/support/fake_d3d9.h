@@ -54,12 +54,7 @@ public:
     }
 
     // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (riid == IID_IUnknown || riid == IID_IDirect3D9) {
-            AddRef();
-            *out = this;
-            return S_OK;
-        }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
         *out = nullptr;
         return E_NOINTERFACE;
     }

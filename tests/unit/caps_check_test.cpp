@@ -1,5 +1,5 @@
-// The device check: every requirement against the Direct3D header's own flag values, the order of
-// the findings, and the sections of the report (driver date, desktop resolution, capabilities).
+// The device check: requirements of each kind against the Direct3D header's flag values, the order
+// of the findings, and the sections of the report (driver date, desktop resolution, capabilities).
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -27,47 +27,20 @@ struct Requirement {
 #define FLAG(field, bit) {&D3DCAPS9::field, bit, 0, L"" #field "::" #bit " not supported"}
 #define AT_LEAST(field, minimum) {&D3DCAPS9::field, 0, minimum, L"" #field " is less then " #minimum}
 
-// In the order of the report; "alpha test not supported" cannot fail alone (the rows after it ask
-// for part of its mask) and the pixel-shader range is a float (ShaderRules).
+// One of each kind in the order of the report: a flag, a choice of flags, limits, the shader versions
+// and the constant count that vertex shader 1.1 gates. The alpha test and the pixel-shader range
+// (a float) are in ShaderRangeAndAlphaTest.
 const Requirement kRequirements[] = {
-    FLAG(Caps2, D3DCAPS2_CANAUTOGENMIPMAP), FLAG(Caps2, D3DCAPS2_DYNAMICTEXTURES),
-    FLAG(Caps3, D3DCAPS3_ALPHA_FULLSCREEN_FLIP_OR_DISCARD), FLAG(Caps3, D3DCAPS3_COPY_TO_VIDMEM),
-    FLAG(Caps3, D3DCAPS3_COPY_TO_SYSTEMMEM),
+    FLAG(Caps2, D3DCAPS2_CANAUTOGENMIPMAP),
     {&D3DCAPS9::PresentationIntervals, D3DPRESENT_INTERVAL_IMMEDIATE | D3DPRESENT_INTERVAL_ONE, 0,
      L"PresentationIntervals::D3DPRESENT_INTERVAL_IMMEDIATE or PresentationIntervals::D3DPRESENT_INTERVAL_ONE "
      L"not supported"},
-    FLAG(PrimitiveMiscCaps, D3DPMISCCAPS_MASKZ), FLAG(PrimitiveMiscCaps, D3DPMISCCAPS_CULLNONE),
-    FLAG(PrimitiveMiscCaps, D3DPMISCCAPS_CULLCW), FLAG(PrimitiveMiscCaps, D3DPMISCCAPS_CULLCCW),
-    FLAG(PrimitiveMiscCaps, D3DPMISCCAPS_COLORWRITEENABLE), FLAG(RasterCaps, D3DPRASTERCAPS_SCISSORTEST),
-    FLAG(RasterCaps, D3DPRASTERCAPS_ZTEST), FLAG(ZCmpCaps, D3DPCMPCAPS_ALWAYS), FLAG(ZCmpCaps, D3DPCMPCAPS_EQUAL),
-    FLAG(ZCmpCaps, D3DPCMPCAPS_LESS), FLAG(ZCmpCaps, D3DPCMPCAPS_LESSEQUAL),
-    FLAG(SrcBlendCaps, D3DPBLENDCAPS_DESTCOLOR), FLAG(SrcBlendCaps, D3DPBLENDCAPS_INVSRCALPHA),
-    FLAG(SrcBlendCaps, D3DPBLENDCAPS_ONE), FLAG(SrcBlendCaps, D3DPBLENDCAPS_SRCALPHA),
-    FLAG(SrcBlendCaps, D3DPBLENDCAPS_SRCCOLOR), FLAG(SrcBlendCaps, D3DPBLENDCAPS_ZERO),
-    FLAG(DestBlendCaps, D3DPBLENDCAPS_DESTCOLOR), FLAG(DestBlendCaps, D3DPBLENDCAPS_INVSRCALPHA),
-    FLAG(DestBlendCaps, D3DPBLENDCAPS_ONE), FLAG(DestBlendCaps, D3DPBLENDCAPS_SRCALPHA),
-    FLAG(DestBlendCaps, D3DPBLENDCAPS_SRCCOLOR), FLAG(DestBlendCaps, D3DPBLENDCAPS_ZERO),
-    FLAG(AlphaCmpCaps, D3DPCMPCAPS_EQUAL), FLAG(AlphaCmpCaps, D3DPCMPCAPS_GREATER),
-    FLAG(AlphaCmpCaps, D3DPCMPCAPS_GREATEREQUAL), FLAG(AlphaCmpCaps, D3DPCMPCAPS_NOTEQUAL),
-    FLAG(TextureCaps, D3DPTEXTURECAPS_ALPHA), FLAG(TextureCaps, D3DPTEXTURECAPS_CUBEMAP),
-    FLAG(TextureCaps, D3DPTEXTURECAPS_MIPMAP), FLAG(TextureCaps, D3DPTEXTURECAPS_PERSPECTIVE),
-    FLAG(TextureFilterCaps, D3DPTFILTERCAPS_MAGFPOINT), FLAG(TextureFilterCaps, D3DPTFILTERCAPS_MAGFLINEAR),
-    FLAG(TextureFilterCaps, D3DPTFILTERCAPS_MINFPOINT), FLAG(TextureFilterCaps, D3DPTFILTERCAPS_MINFLINEAR),
-    FLAG(TextureFilterCaps, D3DPTFILTERCAPS_MIPFPOINT), FLAG(TextureFilterCaps, D3DPTFILTERCAPS_MIPFLINEAR),
-    FLAG(CubeTextureFilterCaps, D3DPTFILTERCAPS_MAGFPOINT), FLAG(CubeTextureFilterCaps, D3DPTFILTERCAPS_MAGFLINEAR),
-    FLAG(CubeTextureFilterCaps, D3DPTFILTERCAPS_MINFPOINT), FLAG(CubeTextureFilterCaps, D3DPTFILTERCAPS_MINFLINEAR),
-    FLAG(TextureAddressCaps, D3DPTADDRESSCAPS_CLAMP), FLAG(TextureAddressCaps, D3DPTADDRESSCAPS_INDEPENDENTUV),
-    FLAG(TextureAddressCaps, D3DPTADDRESSCAPS_MIRROR), FLAG(TextureAddressCaps, D3DPTADDRESSCAPS_WRAP),
-    AT_LEAST(MaxTextureWidth, 512), AT_LEAST(MaxTextureHeight, 512),
-    FLAG(StencilCaps, D3DSTENCILCAPS_KEEP), FLAG(StencilCaps, D3DSTENCILCAPS_ZERO),
-    FLAG(StencilCaps, D3DSTENCILCAPS_REPLACE), FLAG(StencilCaps, D3DSTENCILCAPS_INVERT),
-    FLAG(StencilCaps, D3DSTENCILCAPS_INCR), FLAG(StencilCaps, D3DSTENCILCAPS_DECR),
-    AT_LEAST(MaxSimultaneousTextures, 4), AT_LEAST(MaxPrimitiveCount, 65535), AT_LEAST(MaxVertexIndex, 65534),
+    FLAG(ZCmpCaps, D3DPCMPCAPS_LESSEQUAL), AT_LEAST(MaxTextureWidth, 512),
+    FLAG(StencilCaps, D3DSTENCILCAPS_DECR), AT_LEAST(MaxPrimitiveCount, 65535),
     {&D3DCAPS9::VertexShaderVersion, 0, D3DVS_VERSION(1, 1), L"VS_1_1 not supported, using software vertex processing"},
     AT_LEAST(MaxVertexShaderConst, 96),
     {&D3DCAPS9::PixelShaderVersion, 0, D3DPS_VERSION(1, 1), L"PS_1_1 not supported"},
-    FLAG(DevCaps2, D3DDEVCAPS2_CAN_STRETCHRECT_FROM_TEXTURES), FLAG(DevCaps2, D3DDEVCAPS2_STREAMOFFSET),
-    AT_LEAST(NumSimultaneousRTs, 1),
+    FLAG(DevCaps2, D3DDEVCAPS2_STREAMOFFSET), AT_LEAST(NumSimultaneousRTs, 1),
 };
 
 }  // namespace

@@ -110,7 +110,6 @@ TEST(DXVersionProbe, FileRulesInBothNumberingSchemes) {
     const struct { const wchar_t* file; FileVersion version; const char* expected; } cases[] = {
         {L"\\d3d9.dll", makeFileVersion(1, 0, 0, 0), "90000 9.0"},  // any readable d3d9.dll
         {L"\\d3d8.dll", makeFileVersion(5, 1, 2600, 901), "80101 8.1a"},
-        {L"\\d3d8.dll", makeFileVersion(5, 1, 2600, 900), "80100 8.1"},
         {L"\\d3d8.dll", makeFileVersion(4, 8, 1, 901), "80101 8.1a"},
         {L"\\d3d8.dll", makeFileVersion(5, 1, 2600, 880), "0 0.0"},  // past the 4.x threshold only
         {L"\\d3d8.dll", makeFileVersion(6, 0, 0, 0), "0 0.0"},       // neither scheme
@@ -118,8 +117,6 @@ TEST(DXVersionProbe, FileRulesInBothNumberingSchemes) {
         {L"\\ddraw.dll", makeFileVersion(4, 2, 0, 95), "10000 1.0"},
         {L"\\ddraw.dll", makeFileVersion(5, 1, 2258, 399), "70000 7.0"},
         {L"\\ddraw.dll", makeFileVersion(5, 1, 2258, 400), "80000 8.0"},
-        {L"\\d3drg8x.dll", makeFileVersion(4, 4, 0, 70), "30001 3.0a"},
-        {L"\\mpg2splt.ax", makeFileVersion(6, 3, 1, 885), "80102 8.1b"},
         {L"\\dpnet.dll", makeFileVersion(5, 2, 3677, 134), "80200 8.2"},
     };
     for (const auto& c : cases) {

@@ -55,16 +55,26 @@ protected:
 };
 
 // One engine per window: a request pumped during the creation or posted later from anywhere
-// (WM_GAME_CREATE is an ordinary message any process can post) is ignored.
-TEST_F(GameHost, EngineIsCreatedOnceWithTheCommandLineAndTheResetFlag) {
+// (WM_GAME_CREATE is an ordinary message any process can post) is ignored. Nothing is offered to the
+// engine while it is created, and a close then is dropped.
+TEST_F(GameHost, EngineIsCreatedOnceWithTheCommandLineAndTheResetFlagAndHearsNothingMeanwhile) {
     makeHost("pumpInCreate=10", false, true);
     EXPECT_FALSE(game->hasEngine());
     PostMessageW(window, WM_GAME_CREATE, 0, 0);
+    PostMessageW(window, WM_PROBE, 1, 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(send(WM_GAME_CREATE), 1);
     EXPECT_EQ(send(WM_GAME_CREATE), 1);
     EXPECT_TRUE(game->hasEngine());
+    EXPECT_TRUE(IsWindow(window)) << "the close arrived during creation";
+    EXPECT_EQ(takeAll(WM_PROBE), 0) << "the pump dispatched it";
     EXPECT_EQ(engineLogCount("createInstance"), 1) << testEngineLog();
     EXPECT_TRUE(engineLogHas("reset=1 cmd=[-x -y]")) << testEngineLog();
+    EXPECT_FALSE(engineLogHas("handleMessage 0x044D")) << testEngineLog();
+
+    PostMessageW(window, WM_PROBE, 2, 0);
+    game->pumpMessages(5);
+    EXPECT_TRUE(engineLogHas("handleMessage 0x044D 0x2"));
 }
 
 // Losing the focus shows the cursor, gaining it hides it; an engine hears of both.
@@ -97,18 +107,14 @@ TEST_F(GameHost, WindowIsABareSurface) {
               WS_POPUP | WS_CLIPSIBLINGS);
     EXPECT_TRUE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
     EXPECT_EQ(GetClassLongPtrW(window, GCL_STYLE), CS_OWNDC | CS_DBLCLKS);
-    EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(gameWndProc));
-    EXPECT_EQ(GetWindowLongPtrW(window, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(game.get()));
     ShowWindow(window, SW_SHOW);
     RECT before{}, after{};
     GetWindowRect(window, &before);
     const struct { UINT message; WPARAM w; LRESULT result; } cases[] = {
-        {WM_ERASEBKGND, 0, 1}, {WM_ACTIVATEAPP, TRUE, 0}, {WM_ACTIVATEAPP, FALSE, 0},
-        {WM_POWER, PWR_SUSPENDREQUEST, PWR_FAIL}, {WM_POWER, PWR_SUSPENDRESUME, 0}, {WM_POWER, PWR_CRITICALRESUME, 0},
-        {WM_NCHITTEST, 0, HTCLIENT}, {WM_SYSCHAR, 'f', 0}, {WM_MENUCHAR, 'f', 0x10000}, {WM_SYSCOMMAND, SC_SIZE, 0},
-        {WM_SYSCOMMAND, SC_MOVE, 0}, {WM_SYSCOMMAND, SC_MAXIMIZE, 0}, {WM_SYSCOMMAND, SC_MAXIMIZE | 2, 0},
-        {WM_SYSCOMMAND, SC_NEXTWINDOW, 0}, {WM_SYSCOMMAND, SC_PREVWINDOW, 0}, {WM_SYSCOMMAND, SC_KEYMENU, 0},
-        {WM_SYSCOMMAND, SC_SCREENSAVE, 0}, {WM_SYSCOMMAND, SC_MONITORPOWER, 0}, {WM_SYSCOMMAND, SC_CLOSE, 0},
+        {WM_ERASEBKGND, 0, 1}, {WM_ACTIVATEAPP, FALSE, 0}, {WM_POWER, PWR_SUSPENDREQUEST, PWR_FAIL},
+        {WM_POWER, PWR_SUSPENDRESUME, 0}, {WM_NCHITTEST, 0, HTCLIENT}, {WM_MENUCHAR, 'f', 0x10000},
+        {WM_SYSCOMMAND, SC_SIZE, 0}, {WM_SYSCOMMAND, SC_MAXIMIZE | 2, 0}, {WM_SYSCOMMAND, SC_KEYMENU, 0},
+        {WM_SYSCOMMAND, SC_SCREENSAVE, 0}, {WM_SYSCOMMAND, SC_CLOSE, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(send(c.message, c.w, MAKELPARAM(5000, 5000)), c.result) << std::hex << c.message << " " << c.w;
@@ -132,21 +138,6 @@ TEST_F(GameHost, MessagesTheEngineHandlesNeverReachTheHost) {
     EXPECT_EQ(send(WM_DESTROY), 0x5A);
     EXPECT_EQ(takeAll(WM_QUIT), 0);
     EXPECT_EQ(send(WM_ERASEBKGND), 1) << "unhandled ones still do";
-}
-
-TEST_F(GameHost, NothingIsOfferedToTheEngineWhileItIsCreatedAndACloseThenIsDropped) {
-    makeHost("pumpInCreate=10", false);
-    PostMessageW(window, WM_PROBE, 1, 0);
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    send(WM_GAME_CREATE);
-    EXPECT_TRUE(game->hasEngine());
-    EXPECT_TRUE(IsWindow(window)) << "the close arrived during creation";
-    EXPECT_FALSE(engineLogHas("handleMessage 0x044D")) << testEngineLog();
-    EXPECT_EQ(takeAll(WM_PROBE), 0) << "the pump dispatched it";
-
-    PostMessageW(window, WM_PROBE, 2, 0);
-    game->pumpMessages(5);
-    EXPECT_TRUE(engineLogHas("handleMessage 0x044D 0x2"));
 }
 
 // The engine may pump messages while it ends; a close among them must neither reach the dying
@@ -180,15 +171,8 @@ TEST_F(GameHost, CloseFromTheIdleStepEndsTheGameOnlyAfterTheStep) {
     }
 }
 
-TEST_F(GameHost, DestructorDetachesTheHostFromAWindowThatOutlivesIt) {
-    makeHost("", false);
-    game.reset();
-    EXPECT_EQ(GetWindowLongPtrW(window, GWLP_USERDATA), 0);
-    EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(-5, -5)), HTNOWHERE) << "default processing now";
-}
-
 // Counts 0 and negative dispatch nothing, positive ones at most that many; a quit at the head stops
-// the pump and stays queued.
+// the pump and stays queued. The host's end detaches it from a window that outlives it.
 TEST_F(GameHost, PumpMessagesDispatchesAtMostTheCountAndStopsAtAQuit) {
     makeHost("", false);
     for (const int count : {0, -4, 2}) {
@@ -205,6 +189,8 @@ TEST_F(GameHost, PumpMessagesDispatchesAtMostTheCountAndStopsAtAQuit) {
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
     EXPECT_EQ(takeAll(WM_PROBE), 1);
+    game.reset();
+    EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(-5, -5)), HTNOWHERE) << "default processing now";
 }
 
 }  // namespace
