@@ -110,6 +110,12 @@ SLIPS = [
     (26, "game host: WM_CLOSE honoured inside the engine's idle step", "src/app/game.cpp",
      "if (!m_dispatchEnabled) return 1;", "",
      "GameHost*:GameWindow*"),
+    (27, "second copy: the first copy's window is not brought to the front", "src/app/instance_guard.cpp",
+     "    SetForegroundWindow(window);\n", "",
+     "SingleInstance*"),
+    (28, "game host: a close pumped while the engine ends destroys the window under it", "src/app/game.cpp",
+     "m_dispatchEnabled = false;\n            engine->destroy();", "engine->destroy();",
+     "GameHost*:GameWindow*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
