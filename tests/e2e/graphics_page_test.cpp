@@ -29,11 +29,7 @@ TEST_F(SmallDesktop, TheWarningsDialogInFrontBlocksTheChoiceUntilTheWarningsAreI
         while (w && w != warnings && w != dialog) w = GetWindow(w, GW_HWNDNEXT);
         return w == warnings;
     }, 5s)) << "in front of the settings dialog";
-    const std::wstring report = ui::text(GetDlgItem(warnings, kReport));
-    EXPECT_EQ(report.substr(0, 37), L"current display resolution is too low") << "Direct3D's desktop mode";
-    EXPECT_EQ(ui::readCombo(dialog, kColourDepth).texts, std::vector<std::wstring>{L"<none>"});
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kStart)));
-
     clickButton(warnings, kIgnoreWarnings);
     EXPECT_TRUE(waitFor([&] { return ui::readCombo(dialog, kColourDepth).enabled; }));
     clickButton(dialog, IDCANCEL);

@@ -15,7 +15,7 @@ using namespace e2e;
 namespace {
 
 using Texts = std::vector<std::wstring>;
-constexpr int kGraphicsAdapter = 1006, kOutput = 1011, kRate = 1012, kDriver = 1013, kSpeakers = 1015;
+constexpr int kOutput = 1011, kRate = 1012, kDriver = 1013, kSpeakers = 1015;
 
 // The system's devices as the page should list them, "name HW|SW ": waveOut mixes in software; a
 // DirectSound device mixes in hardware when it has hardware mixing buffers. Wine's devices have no
@@ -58,21 +58,15 @@ struct NoAudioDriver {
 class SoundPage : public LauncherTest {
 protected:
     // The settings dialog with its sound page in front, reached as the player does.
-    HWND openSoundPage(const std::wstring& arguments = L"") {
-        const HWND dialog = openDialog(arguments);
+    HWND openSoundPage() {
+        const HWND dialog = openDialog();
         if (!dialog) return nullptr;
         EXPECT_TRUE(nextTab(dialog));
         const HWND soundPage = GetParent(ui::find(dialog, kOutput));
         EXPECT_TRUE(waitFor([&] { return IsWindowVisible(soundPage) != FALSE; }, 5s));
-        EXPECT_FALSE(IsWindowVisible(GetParent(ui::find(dialog, kGraphicsAdapter))));
         return dialog;
     }
     static std::wstring selected(HWND dialog, int id) { return ui::readCombo(dialog, id).selectedText(); }
-    // What the four lists show.
-    static Texts choices(HWND dialog) {
-        return {selected(dialog, kOutput), selected(dialog, kDriver), selected(dialog, kSpeakers),
-                selected(dialog, kRate)};
-    }
 };
 
 TEST_F(SoundPage, FirstStartOffersTheSystemsDevicesAndStartStoresTheChoices) {
@@ -101,19 +95,12 @@ TEST_F(SoundPage, FirstStartOffersTheSystemsDevicesAndStartStoresTheChoices) {
     ui::select(dialog, kDriver, static_cast<int>(lastDriver));
     ASSERT_TRUE(ui::selectText(dialog, kSpeakers, L"Headphones"));
     ASSERT_TRUE(ui::selectText(dialog, kRate, L"44100 Hz"));
-    const Texts chosen = choices(dialog);
     clickButton(dialog, 3);  // Start
     ASSERT_TRUE(gameWindow());
     for (const auto& [name, value] : std::vector<std::pair<const wchar_t*, DWORD>>{{L"SoundOutput", 2},
              {L"SoundDriver", lastDriver}, {L"SoundSpeakerMode", 1}, {L"SoundSampleRate", 44100}})
         EXPECT_EQ(storedDword(L"Sound", name), value) << narrow(name);
     closeGame();
-
-    const HWND again = openSoundPage(L"-s");
-    ASSERT_TRUE(again);
-    EXPECT_EQ(choices(again), chosen) << "the next time the page shows what was stored";
-    clickButton(again, IDCANCEL);
-    EXPECT_EQ(exitCode(), 1u);
 }
 
 // Without any device only "NoSound" is offered, so the first entry stands in for Autodetect and is
