@@ -20,15 +20,6 @@ constexpr int kOutput = 1011, kRate = 1012, kDriver = 1013, kSpeakers = 1015;
 // The system's devices as the page should list them, "name HW|SW ": waveOut mixes in software; a
 // DirectSound device mixes in hardware when it has hardware mixing buffers. Wine's devices have no
 // hardware 3D buffers, so none of them offers EAX.
-Texts waveOutDrivers() {
-    Texts drivers;
-    for (UINT id = 0; id < waveOutGetNumDevs(); ++id) {
-        WAVEOUTCAPSW caps{};
-        waveOutGetDevCapsW(id, &caps, sizeof caps);
-        drivers.push_back(std::wstring(caps.szPname) + L" SW ");
-    }
-    return drivers;
-}
 BOOL CALLBACK addDirectSoundDriver(LPGUID guid, LPCWSTR description, LPCWSTR, LPVOID drivers) {
     IDirectSound8* sound = nullptr;
     DSCAPS caps{};
@@ -41,11 +32,6 @@ BOOL CALLBACK addDirectSoundDriver(LPGUID guid, LPCWSTR description, LPCWSTR, LP
         std::wstring(description) + (caps.dwMaxHwMixingAllBuffers > 0 ? L" HW " : L" SW "));
     return TRUE;
 }
-Texts directSoundDrivers() {
-    Texts drivers;
-    DirectSoundEnumerateW(addDirectSoundDriver, &drivers);
-    return drivers;
-}
 
 // Wine without its audio driver, as on a machine without a sound server, for the programs started
 // while this lives (Wine picks its driver when a program first asks for a device).
@@ -57,11 +43,12 @@ struct NoAudioDriver {
 
 class SoundPage : public LauncherTest {
 protected:
-    // The settings dialog with its sound page in front, reached as the player does.
+    // The settings dialog with its sound page in front, reached as the player does: the arrow key
+    // on the tabs.
     HWND openSoundPage() {
         const HWND dialog = openDialog();
         if (!dialog) return nullptr;
-        EXPECT_TRUE(nextTab(dialog));
+        PostMessageW(GetDlgItem(dialog, kTabs), WM_KEYDOWN, VK_RIGHT, 0);
         const HWND soundPage = GetParent(ui::find(dialog, kOutput));
         EXPECT_TRUE(waitFor([&] { return IsWindowVisible(soundPage) != FALSE; }, 5s));
         return dialog;
@@ -70,7 +57,13 @@ protected:
 };
 
 TEST_F(SoundPage, FirstStartOffersTheSystemsDevicesAndStartStoresTheChoices) {
-    const Texts waveOut = waveOutDrivers(), directSound = directSoundDrivers();
+    Texts waveOut, directSound;
+    for (UINT id = 0; id < waveOutGetNumDevs(); ++id) {
+        WAVEOUTCAPSW caps{};
+        waveOutGetDevCapsW(id, &caps, sizeof caps);
+        waveOut.push_back(std::wstring(caps.szPname) + L" SW ");
+    }
+    DirectSoundEnumerateW(addDirectSoundDriver, &directSound);
     ASSERT_GT(waveOut.size(), 1u) << "too few sound devices: the tests need tools/test.sh's sound server";
     ASSERT_GT(directSound.size(), 1u);
     const HWND dialog = openSoundPage();
@@ -78,7 +71,6 @@ TEST_F(SoundPage, FirstStartOffersTheSystemsDevicesAndStartStoresTheChoices) {
     const ui::Combo offered = ui::readCombo(dialog, kOutput);
     ASSERT_EQ(offered.texts,
               (Texts{L"Autodetect", L"NoSound", L"Windows Multimedia Waveout", L"Direct Sound"}));
-    EXPECT_EQ(offered.data, (std::vector<LONG_PTR>{-1, 0, 1, 2}));
     EXPECT_EQ(offered.selected, 0);
     EXPECT_EQ(ui::text(GetDlgItem(GetParent(ui::find(dialog, kOutput)), -1)), L"Output") << "translated";
     EXPECT_EQ(selected(dialog, kSpeakers), L"Two speakers") << "the sink is stereo";
