@@ -7,7 +7,6 @@
 #include <d3d9.h>
 #include <ole2.h>
 
-#include <cstdio>
 #include <string>
 
 #include "app/startup.h"
@@ -29,7 +28,6 @@ TEST(DeviceCheck, DriverOlderThanTheSettingIsDescribedBeforeTheResolution) {
     // The setting is read anew on each call.
     ASSERT_TRUE(folder.write(L"korvex.ini", "[OPTIONS]\r\nVideoDrvLoDate=01.01.2100\r\n"));
     const std::wstring report = check();
-    std::printf("report with a driver date setting:\n%ls\n", report.c_str());
     const size_t at = report.find(L"Driver version: ");
     EXPECT_EQ(report.rfind(L"Video adapter: ", 0), 0u);
     EXPECT_GT(report.find(L'\n'), 15u) << "an adapter name";

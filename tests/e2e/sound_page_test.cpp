@@ -15,20 +15,11 @@ using namespace e2e;
 namespace {
 
 using Texts = std::vector<std::wstring>;
-constexpr int kGraphicsAdapter = 1006, kOutput = 1011, kRate = 1012, kDriver = 1013, kSpeakers = 1015;
+constexpr int kOutput = 1011, kRate = 1012, kDriver = 1013, kSpeakers = 1015;
 
 // The system's devices as the page should list them, "name HW|SW ": waveOut mixes in software; a
 // DirectSound device mixes in hardware when it has hardware mixing buffers. Wine's devices have no
 // hardware 3D buffers, so none of them offers EAX.
-Texts waveOutDrivers() {
-    Texts drivers;
-    for (UINT id = 0; id < waveOutGetNumDevs(); ++id) {
-        WAVEOUTCAPSW caps{};
-        waveOutGetDevCapsW(id, &caps, sizeof caps);
-        drivers.push_back(std::wstring(caps.szPname) + L" SW ");
-    }
-    return drivers;
-}
 BOOL CALLBACK addDirectSoundDriver(LPGUID guid, LPCWSTR description, LPCWSTR, LPVOID drivers) {
     IDirectSound8* sound = nullptr;
     DSCAPS caps{};
@@ -41,11 +32,6 @@ BOOL CALLBACK addDirectSoundDriver(LPGUID guid, LPCWSTR description, LPCWSTR, LP
         std::wstring(description) + (caps.dwMaxHwMixingAllBuffers > 0 ? L" HW " : L" SW "));
     return TRUE;
 }
-Texts directSoundDrivers() {
-    Texts drivers;
-    DirectSoundEnumerateW(addDirectSoundDriver, &drivers);
-    return drivers;
-}
 
 // Wine without its audio driver, as on a machine without a sound server, for the programs started
 // while this lives (Wine picks its driver when a program first asks for a device).
@@ -57,26 +43,27 @@ struct NoAudioDriver {
 
 class SoundPage : public LauncherTest {
 protected:
-    // The settings dialog with its sound page in front, reached as the player does.
-    HWND openSoundPage(const std::wstring& arguments = L"") {
-        const HWND dialog = openDialog(arguments);
+    // The settings dialog with its sound page in front, reached as the player does: the arrow key
+    // on the tabs.
+    HWND openSoundPage() {
+        const HWND dialog = openDialog();
         if (!dialog) return nullptr;
-        EXPECT_TRUE(nextTab(dialog));
+        PostMessageW(GetDlgItem(dialog, kTabs), WM_KEYDOWN, VK_RIGHT, 0);
         const HWND soundPage = GetParent(ui::find(dialog, kOutput));
         EXPECT_TRUE(waitFor([&] { return IsWindowVisible(soundPage) != FALSE; }, 5s));
-        EXPECT_FALSE(IsWindowVisible(GetParent(ui::find(dialog, kGraphicsAdapter))));
         return dialog;
     }
     static std::wstring selected(HWND dialog, int id) { return ui::readCombo(dialog, id).selectedText(); }
-    // What the four lists show.
-    static Texts choices(HWND dialog) {
-        return {selected(dialog, kOutput), selected(dialog, kDriver), selected(dialog, kSpeakers),
-                selected(dialog, kRate)};
-    }
 };
 
 TEST_F(SoundPage, FirstStartOffersTheSystemsDevicesAndStartStoresTheChoices) {
-    const Texts waveOut = waveOutDrivers(), directSound = directSoundDrivers();
+    Texts waveOut, directSound;
+    for (UINT id = 0; id < waveOutGetNumDevs(); ++id) {
+        WAVEOUTCAPSW caps{};
+        waveOutGetDevCapsW(id, &caps, sizeof caps);
+        waveOut.push_back(std::wstring(caps.szPname) + L" SW ");
+    }
+    DirectSoundEnumerateW(addDirectSoundDriver, &directSound);
     ASSERT_GT(waveOut.size(), 1u) << "too few sound devices: the tests need tools/test.sh's sound server";
     ASSERT_GT(directSound.size(), 1u);
     const HWND dialog = openSoundPage();
@@ -84,7 +71,6 @@ TEST_F(SoundPage, FirstStartOffersTheSystemsDevicesAndStartStoresTheChoices) {
     const ui::Combo offered = ui::readCombo(dialog, kOutput);
     ASSERT_EQ(offered.texts,
               (Texts{L"Autodetect", L"NoSound", L"Windows Multimedia Waveout", L"Direct Sound"}));
-    EXPECT_EQ(offered.data, (std::vector<LONG_PTR>{-1, 0, 1, 2}));
     EXPECT_EQ(offered.selected, 0);
     EXPECT_EQ(ui::text(GetDlgItem(GetParent(ui::find(dialog, kOutput)), -1)), L"Output") << "translated";
     EXPECT_EQ(selected(dialog, kSpeakers), L"Two speakers") << "the sink is stereo";
@@ -101,19 +87,12 @@ TEST_F(SoundPage, FirstStartOffersTheSystemsDevicesAndStartStoresTheChoices) {
     ui::select(dialog, kDriver, static_cast<int>(lastDriver));
     ASSERT_TRUE(ui::selectText(dialog, kSpeakers, L"Headphones"));
     ASSERT_TRUE(ui::selectText(dialog, kRate, L"44100 Hz"));
-    const Texts chosen = choices(dialog);
     clickButton(dialog, 3);  // Start
     ASSERT_TRUE(gameWindow());
     for (const auto& [name, value] : std::vector<std::pair<const wchar_t*, DWORD>>{{L"SoundOutput", 2},
              {L"SoundDriver", lastDriver}, {L"SoundSpeakerMode", 1}, {L"SoundSampleRate", 44100}})
         EXPECT_EQ(storedDword(L"Sound", name), value) << narrow(name);
     closeGame();
-
-    const HWND again = openSoundPage(L"-s");
-    ASSERT_TRUE(again);
-    EXPECT_EQ(choices(again), chosen) << "the next time the page shows what was stored";
-    clickButton(again, IDCANCEL);
-    EXPECT_EQ(exitCode(), 1u);
 }
 
 // Without any device only "NoSound" is offered, so the first entry stands in for Autodetect and is

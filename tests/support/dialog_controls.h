@@ -31,7 +31,6 @@ struct Combo {
     std::vector<std::wstring> texts;
     std::vector<LONG_PTR> data;
     int selected = -1;
-    bool enabled = false;
     std::wstring selectedText() const { return selected >= 0 ? texts[selected] : L""; }
 };
 
@@ -39,7 +38,6 @@ inline Combo readCombo(HWND dialog, int id) {
     const HWND combo = find(dialog, id);
     Combo c;
     c.selected = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
-    c.enabled = IsWindowEnabled(combo) != FALSE;
     const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         std::wstring text(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');

@@ -1,7 +1,5 @@
 #include "dialog_driver.h"
 
-#include <commctrl.h>
-
 namespace e2e {
 
 HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout) {
@@ -12,13 +10,6 @@ HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout) {
         return found != nullptr;
     }, timeout);
     return found;
-}
-
-bool nextTab(HWND settings) {
-    const HWND tabs = GetDlgItem(settings, kTabs);
-    const LRESULT next = SendMessageW(tabs, TCM_GETCURSEL, 0, 0) + 1;
-    PostMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
-    return waitFor([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == next; }, 5s);
 }
 
 std::optional<DWORD> storedDword(const std::wstring& subkey, const wchar_t* name) {

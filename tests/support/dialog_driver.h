@@ -20,8 +20,6 @@ HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout = 10s);
 inline bool isChecked(HWND dialog, int id) {
     return SendMessageW(ui::find(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
-// Goes to the next tab with the arrow key, as the player can; true once it is selected.
-bool nextTab(HWND settings);
 // A value of the stored settings (subkey "" for their root); nothing when there is no such DWORD.
 std::optional<DWORD> storedDword(const std::wstring& subkey, const wchar_t* name);
 

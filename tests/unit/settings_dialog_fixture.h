@@ -16,7 +16,6 @@ protected:
     CLocalize localize;
     std::shared_ptr<ScriptedSoundLibrary> sound = std::make_shared<ScriptedSoundLibrary>();
     std::map<UINT, std::wstring> reports;  // by adapter
-    std::vector<UINT> checkedAdapters;
 
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
@@ -30,10 +29,7 @@ protected:
         SettingsServices s;
         s.createDirect3D = [this] { return win::CComPtr<IDirect3D9>::share(&d3d); };
         s.applySpeakerDefault = [](SoundSettings&) {};
-        s.checkCaps = [this](win::CComPtr<IDirect3D9>, UINT adapter, const CLocalize&) {
-            checkedAdapters.push_back(adapter);
-            return reports[adapter];
-        };
+        s.checkCaps = [this](win::CComPtr<IDirect3D9>, UINT id, const CLocalize&) { return reports[id]; };
         s.sound = sound;
         return s;
     }

@@ -6,14 +6,10 @@
 
 namespace {
 
-class SettingsDialogUnit : public harness::DialogTest {
-    void SetUp() override {
-        DialogTest::SetUp();
-        harness::addPlainAdapter(d3d);
-    }
-};
+class SettingsDialogUnit : public harness::DialogTest {};
 
 TEST_F(SettingsDialogUnit, TheIconsGoWithTheWindow) {
+    harness::addPlainAdapter(d3d);
     HICON icons[2] = {};
     run([&](HWND w, const LaunchSettings&) {
         for (WPARAM size : {ICON_BIG, ICON_SMALL})
@@ -26,6 +22,7 @@ TEST_F(SettingsDialogUnit, TheIconsGoWithTheWindow) {
 }
 
 TEST_F(SettingsDialogUnit, StoredSettingsWithADeviceWarningAreInvalid) {
+    harness::addPlainAdapter(d3d);
     EXPECT_TRUE(CSettingsDialog(localize, false, services()).settingsInvalid()) << "nothing stored";
     run([](HWND w, const LaunchSettings&) { SendMessageW(w, WM_COMMAND, IDC_START, 0); });
     EXPECT_FALSE(CSettingsDialog(localize, false, services()).settingsInvalid());
