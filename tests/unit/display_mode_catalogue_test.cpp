@@ -38,6 +38,23 @@ TEST_F(Catalogue, ResolutionsFromEightHundredBySixHundredTheNearestChosenFirstBy
     EXPECT_TRUE(listResolutions(d3d, 0, kX8, g).entries.empty()) << "modes the device refuses";
 }
 
+// The mode list may change under the dialog: a mode read once by the listing is judged as it was
+// read then, even when it cannot be read again.
+TEST_F(Catalogue, ACandidateIsJudgedAsTheListingReadIt) {
+    struct ModeReadOnce : fake::Direct3D9 {
+        int reads = 0;
+        HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT a, D3DFORMAT f, UINT i, D3DDISPLAYMODE* m) override {
+            if (i == 1 && reads++ > 0) return D3DERR_INVALIDCALL;
+            return fake::Direct3D9::EnumAdapterModes(a, f, i, m);
+        }
+    } shifting;
+    fake::Adapter& a = shifting.add();
+    a.addMode(kX8, 800, 600, 60);
+    a.addMode(kX8, 1024, 768, 60);
+    g.Width = 1024, g.Height = 768;
+    EXPECT_EQ(listResolutions(shifting, 0, kX8, g).chosen, 1);
+}
+
 TEST_F(Catalogue, AdaptersAndColourDepthsOneRowPerDepthThirtyTwoFirst) {
     d3d.add().setName("Second card", GUID{2, 0, 0, {}});
     g.AdapterOrdinal = 1;
