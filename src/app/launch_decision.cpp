@@ -37,5 +37,5 @@ int prepare2Run(const wchar_t* commandLine, const CLocalize& localize, bool& res
 int prepare2Run(const wchar_t* commandLine, const CLocalize& localize, bool& resetSettings, LaunchProbes& probes) {
     DXGatePlatform gate(&probes.dxDiagnostics);
     return decide(commandLine, localize, resetSettings, gate,
-                  SettingsServices::system(&probes.direct3D, &probes.videoControllers, &probes.speakers));
+                  SettingsServices::system(&probes.direct3D, &probes.videoControllers));
 }

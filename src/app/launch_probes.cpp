@@ -16,10 +16,6 @@ LaunchProbes startLaunchProbes() {
         const win::CTraceStep step("probe: Direct3DCreate9");
         return win::CComPtr<IDirect3D9>(Direct3DCreate9(D3D_SDK_VERSION));
     });
-    probes.speakers = SpeakerConfigProbe([] {
-        const win::CTraceStep step("probe: speaker configuration");
-        return readSpeakerConfig();
-    });
     // The rows matter only to the driver-age check, which needs a date to compare with.
     DriverDate lowest;
     if (parseDriverDateSetting(readOption(L"korvex.ini", L"OPTIONS", L"VideoDrvLoDate", L""), lowest)) {

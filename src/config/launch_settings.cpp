@@ -230,18 +230,6 @@ bool CDirectSoundSpeakers::speakerConfig(DWORD& config) {
     return m_sound && SUCCEEDED(m_sound->GetSpeakerConfig(&config));
 }
 
-bool CKnownSpeakers::speakerConfig(DWORD& config) {
-    if (m_config) config = *m_config;
-    return m_config.has_value();
-}
-
-std::optional<DWORD> readSpeakerConfig() {
-    CDirectSoundSpeakers speakers;
-    DWORD config = 0;
-    if (!speakers.speakerConfig(config)) return std::nullopt;
-    return config;
-}
-
 int speakerModeFromConfig(DWORD config, int fallback) {
     switch (DSSPEAKER_CONFIG(config)) {
         case DSSPEAKER_DIRECTOUT: return kSpeakerDolbyDigital;

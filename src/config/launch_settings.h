@@ -8,10 +8,7 @@
 #include <mmsystem.h>  // the wave format types dsound.h needs
 #include <dsound.h>
 
-#include <optional>
-
 #include "win/handles.h"
-#include "win/probe.h"
 
 constexpr wchar_t kSettingsKey[] = L"Software\\Tolmira\\Skelvane";
 constexpr wchar_t kGraphicsSubkey[] = L"Graphics";
@@ -91,21 +88,6 @@ public:
 private:
     win::CComPtr<IDirectSound8> m_sound;
 };
-
-// A configuration read before: DirectSound's answer taken from a probe, or none.
-class CKnownSpeakers : public ISpeakerConfigSource {
-public:
-    explicit CKnownSpeakers(std::optional<DWORD> config) : m_config(config) {}
-    bool speakerConfig(DWORD& config) override;
-
-private:
-    std::optional<DWORD> m_config;
-};
-
-// DirectSound's speaker configuration, with the device released again; none when it cannot tell.
-std::optional<DWORD> readSpeakerConfig();
-// The same question asked on a thread of its own.
-using SpeakerConfigProbe = win::CProbe<std::optional<DWORD>>;
 
 // The speaker mode for a DirectSound speaker configuration; fallback when it has none.
 int speakerModeFromConfig(DWORD config, int fallback);

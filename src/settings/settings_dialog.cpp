@@ -40,13 +40,12 @@ HICON loadDialogIcon(int widthMetric, int heightMetric) {
 
 }  // namespace
 
-SettingsServices SettingsServices::system(Direct3DProbe* direct3D, VideoControllerProbe* videoControllers,
-                                          SpeakerConfigProbe* speakers) {
+SettingsServices SettingsServices::system(Direct3DProbe* direct3D, VideoControllerProbe* videoControllers) {
     return {[direct3D] { return ::createDirect3D(direct3D); },
-            [speakers](SoundSettings& sound) {
+            [](SoundSettings& sound) {
                 const win::CTraceStep step("speaker configuration (DirectSound)");
-                CKnownSpeakers known(speakers && speakers->pending() ? speakers->take() : readSpeakerConfig());
-                applySpeakerModeDefault(sound, known);
+                CDirectSoundSpeakers speakers;
+                applySpeakerModeDefault(sound, speakers);
             },
             [videoControllers](win::CComPtr<IDirect3D9> d3d, UINT adapter, const CLocalize& localize) {
                 const win::CTraceStep step("device check");

@@ -32,10 +32,9 @@ struct SettingsServices {
     std::function<std::wstring(win::CComPtr<IDirect3D9>, UINT adapter, const CLocalize&)> checkCaps;
     std::shared_ptr<ISoundLibrary> sound;
 
-    // The machine's services; the Direct3D object, the video-controller rows and the speaker
-    // configuration come from the prefetched questions where they are given.
-    static SettingsServices system(Direct3DProbe* direct3D = nullptr, VideoControllerProbe* videoControllers = nullptr,
-                                   SpeakerConfigProbe* speakers = nullptr);
+    // The machine's services; the Direct3D object and the video-controller rows come from the
+    // prefetched questions where they are given.
+    static SettingsServices system(Direct3DProbe* direct3D = nullptr, VideoControllerProbe* videoControllers = nullptr);
 };
 
 class CSettingsDialog : public win::CDialog, public win::IMessageFilter, public CLocalizeOwner {
