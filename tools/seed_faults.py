@@ -123,7 +123,7 @@ PROGRAMS = ["unit", "end_to_end", "caps_check_small_desktop", "graphics_page_sma
 TARGETS = {"unit": ["unit_tests"], "end_to_end": ["e2e_tests"], "caps_check_small_desktop": ["caps_check_e2e"],
            "graphics_page_small_desktop": ["e2e_tests"]}
 # The small-desktop entries choose their tests themselves: they run only for slips in their part.
-SUITES = {"caps_check_small_desktop": ["DeviceCheck.x", "Executable.x"], "graphics_page_small_desktop": ["SmallDesktop.x"]}
+SUITES = {"caps_check_small_desktop": ["DeviceCheck.x"], "graphics_page_small_desktop": ["SmallDesktop.x"]}
 
 
 def run(cmd, **kw):

@@ -39,16 +39,6 @@ TEST(DeviceCheck, DriverOlderThanTheSettingIsDescribedBeforeTheResolution) {
               std::wstring::npos);
 }
 
-TEST(Executable, ExportsTheChecksByName) {
-    wchar_t dist[MAX_PATH] = {};
-    ASSERT_GT(GetEnvironmentVariableW(L"SKELVANE_DIST", dist, MAX_PATH), 0u);
-    const win::CModule exe(LoadLibraryExW((std::wstring(dist) + L"\\Skelvane.exe").c_str(), nullptr,
-                                          DONT_RESOLVE_DLL_REFERENCES));
-    ASSERT_TRUE(exe);
-    for (const char* name : {"checkD3DCaps", "getDXVersion", "checkDXVersion"})
-        EXPECT_NE(GetProcAddress(exe.get(), name), nullptr) << name;
-}
-
 int main(int argc, char** argv) {
     // COM and its process-wide security as the launcher sets them up before any check.
     appPreInit();

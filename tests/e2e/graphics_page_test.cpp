@@ -3,7 +3,6 @@
 // How the warnings block the lists until ignored is shown by the unit tests of the graphics page.
 #include <gtest/gtest.h>
 
-#include "dialog_driver.h"
 #include "e2e.h"
 
 using namespace e2e;

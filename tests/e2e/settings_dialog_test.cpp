@@ -2,7 +2,6 @@
 // and Cancel do, and what reaches the registry.
 #include <gtest/gtest.h>
 
-#include "dialog_driver.h"
 #include "e2e.h"
 
 using namespace e2e;
@@ -16,8 +15,8 @@ class SettingsDialog : public LauncherTest {};
 TEST_F(SettingsDialog, FirstStartShowsItAndStartStoresWhatTheNextStartRunsWithoutIt) {
     HWND dialog = openDialog();
     ASSERT_TRUE(dialog);
-    EXPECT_EQ(narrow(windowText(dialog)), "Game settings");
-    EXPECT_EQ(narrow(windowText(ui::find(dialog, kStart))), "Play");
+    EXPECT_EQ(ui::text(dialog), L"Game settings");
+    EXPECT_EQ(ui::text(ui::find(dialog, kStart)), L"Play");
     EXPECT_FALSE(gameWindow(0ms));
     PostMessageW(GetDlgItem(dialog, kTabs), WM_KEYDOWN, VK_RETURN, 0);  // Enter, no button focused: Start
     ASSERT_TRUE(gameWindow());
@@ -77,7 +76,7 @@ TEST_F(SettingsDialog, AFailedSaveKeepsTheDialogOpenAndStartAgainRetries) {
     clickButton(dialog, kStart);
     HWND box = waitForMessageBox(process->pid());
     ASSERT_TRUE(box);
-    EXPECT_EQ(narrow(windowText(box) + L"|" + messageBoxText(box)), "Not saved|Could not save.");
+    EXPECT_EQ(messageBoxText(box), L"Not saved|Could not save.");
     clickButton(box, IDOK);
     ASSERT_TRUE(waitFor([&] { return !IsWindow(box); }));
     EXPECT_TRUE(IsWindowVisible(dialog));

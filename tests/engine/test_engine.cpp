@@ -14,7 +14,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <map>
+#include <sstream>
 #include <string>
 
 #include "korvex.h"
@@ -31,27 +32,26 @@ std::string g_log;
 std::string g_script;
 bool g_scriptSet = false;
 
-// The script between ';' at both ends, so that every directive can be looked up whole.
+// The script's directives by name, each with the text after its '=' (empty when it has none).
 class Script {
 public:
-    explicit Script(const std::string& text) : m_text(";" + text + ";") {}
-    bool has(const std::string& name) const {
-        return m_text.find(";" + name + ";") != std::string::npos || value(name) != nullptr;
+    explicit Script(const std::string& text) {
+        std::istringstream in(text);
+        for (std::string item; std::getline(in, item, ';');) {
+            const size_t eq = item.find('=');
+            m_directives[item.substr(0, eq)] = eq == std::string::npos ? "" : item.substr(eq + 1);
+        }
     }
-    int number(const std::string& name) const { return value(name) ? std::atoi(value(name)) : 0; }
+    bool has(const std::string& name) const { return m_directives.count(name) > 0; }
+    int number(const std::string& name) const { return has(name) ? std::atoi(m_directives.at(name).c_str()) : 0; }
     bool handles(UINT message) const {
-        const char* list = value("handled");
         char number[16];
         std::snprintf(number, sizeof number, ":%#x:", message);
-        return list && (":" + std::string(list, std::strcspn(list, ";")) + ":").find(number) != std::string::npos;
+        return has("handled") && (":" + m_directives.at("handled") + ":").find(number) != std::string::npos;
     }
 
 private:
-    const char* value(const std::string& name) const {
-        const size_t at = m_text.find(";" + name + "=");
-        return at == std::string::npos ? nullptr : m_text.c_str() + at + name.size() + 2;
-    }
-    std::string m_text;
+    std::map<std::string, std::string> m_directives;
 };
 
 void record(const std::string& line) {

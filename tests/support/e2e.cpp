@@ -2,8 +2,6 @@
 
 #include "valid_settings.h"
 
-#include <gtest/gtest.h>
-
 #include <thread>
 #include <utility>
 
@@ -19,8 +17,7 @@ std::wstring env(const wchar_t* name) {
 }
 
 void copyOrFail(const std::wstring& from, const std::wstring& to) {
-    if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
-        ADD_FAILURE() << "cannot copy " << narrow(from) << " to " << narrow(to);
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) ADD_FAILURE() << "cannot copy " << from << " to " << to;
 }
 
 BOOL CALLBACK collectProcessWindow(HWND w, LPARAM p) {
@@ -29,6 +26,12 @@ BOOL CALLBACK collectProcessWindow(HWND w, LPARAM p) {
     GetWindowThreadProcessId(w, &owner);
     if (owner == search->first) search->second.push_back(w);
     return TRUE;
+}
+
+std::wstring className(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
 }
 
 HWND waitForTopWindow(DWORD pid, const std::function<bool(HWND)>& wanted, Ms timeout) {
@@ -49,15 +52,6 @@ const auto* const g_validSettings = ::testing::AddGlobalTestEnvironment(new Vali
 
 }  // namespace
 
-std::string narrow(const std::wstring& text) {
-    std::string out;
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    out.resize(static_cast<size_t>(n));
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 GameFolder::GameFolder(bool demoEngine) : ScratchFolder(false) {
     const std::wstring dist = env(L"SKELVANE_DIST");
     for (const wchar_t* name : {L"Skelvane.exe", L"language.txt", L"korvex.ini"})
@@ -74,7 +68,7 @@ Process::Process(const std::wstring& exe, const std::wstring& arguments, const s
     startup.cb = sizeof startup;
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir.c_str(),
                         &startup, &m_info))
-        ADD_FAILURE() << "cannot start " << narrow(exe) << ": error " << GetLastError();
+        ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
     for (const auto& entry : environment) SetEnvironmentVariableW(entry.first.c_str(), nullptr);
 }
 
@@ -113,54 +107,23 @@ std::vector<HWND> topWindows(DWORD pid) {
     return search.second;
 }
 
-std::string className(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::wstring windowText(HWND window) {
-    std::wstring text(static_cast<size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-    const LRESULT n = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(n));
-    return text;
-}
-
 HWND waitForWindow(DWORD pid, const std::wstring& cls, const std::wstring& title, Ms timeout) {
     return waitForTopWindow(pid, [&](HWND w) {
-        return (cls.empty() || className(w) == narrow(cls)) && (title.empty() || windowText(w) == title);
+        return (cls.empty() || className(w) == cls) && (title.empty() || ui::text(w) == title);
     }, timeout);
 }
 
-HWND waitForMessageBox(DWORD pid, Ms timeout) {
-    return waitForTopWindow(pid, [](HWND w) {
-        return className(w) == "#32770" && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF);
+HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout) {
+    return waitForTopWindow(pid, [&](HWND w) {
+        return className(w) == L"#32770" && GetDlgItem(w, controlId) && IsWindowVisible(w);
     }, timeout);
 }
 
-std::wstring messageBoxText(HWND box) { return windowText(GetDlgItem(box, 0xFFFF)); }
-
-void clickButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
-std::string runReg(const std::wstring& arguments) {
-    const test::ScratchFolder folder(false);
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE file = CreateFileW(folder.file(L"reg.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                              CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = file;
-    startup.hStdError = file;
-    PROCESS_INFORMATION info{};
-    std::wstring commandLine = L"reg.exe " + arguments;
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
-        WaitForSingleObject(info.hProcess, 30000);
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-    }
-    CloseHandle(file);
-    return folder.read(L"reg.txt");
+std::optional<DWORD> storedDword(const std::wstring& subkey, const wchar_t* name) {
+    const std::wstring key = L"Software\\Tolmira\\Skelvane" + (subkey.empty() ? L"" : L"\\" + subkey);
+    DWORD value = 0, size = sizeof value;
+    const auto read = RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, 0, &value, &size);
+    return read == ERROR_SUCCESS ? std::optional<DWORD>(value) : std::nullopt;
 }
 
 void deleteSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane"); }
@@ -168,6 +131,14 @@ void deleteSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\S
 void storeValidSettings() {
     deleteSettings();
     ASSERT_TRUE(writeSettingsForThisMachine()) << "cannot store settings for this machine's adapter";
+}
+
+void LauncherTest::SetUp() {
+    deleteSettings();
+    folder.writeLanguage({L"T_SETTINGS=Game settings", L"T_START=Play", L"T_SET_APPLY_ERR_HDR=Not saved",
+                          L"T_SET_APPLY_ERR_MSG=Could not save.", L"T_INFORMATION=Warnings",
+                          L"T_SNDDEVICE=Output", L"T_SPEAKERMODE_STEREO=Two speakers",
+                          L"T_SPEAKERMODE_HEADPHONES=Headphones"});
 }
 
 }  // namespace e2e

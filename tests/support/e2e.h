@@ -1,21 +1,27 @@
 // Driving the real launcher from outside, as a player would: a throwaway game folder, the
-// process, its windows and controls, and the registry as `reg` shows it.
+// process, its windows and controls, and the settings it stored.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "dialog_controls.h"
 #include "scratch_folder.h"
 
 namespace e2e {
 
 using namespace std::chrono_literals;
 using Ms = std::chrono::milliseconds;
+
+constexpr int kTabs = 1002;  // the settings dialog's tab control
 
 // A temporary copy of the game folder; removed again when the object goes.
 class GameFolder : public test::ScratchFolder {
@@ -52,20 +58,60 @@ bool waitFor(const std::function<bool()>& predicate, Ms timeout = 10s);
 // Top-level windows of a process, visible or not.
 std::vector<HWND> topWindows(DWORD pid);
 HWND waitForWindow(DWORD pid, const std::wstring& className, const std::wstring& title, Ms timeout = 15s);
-// A message box (#32770 with a static text 0xFFFF) of the process.
-HWND waitForMessageBox(DWORD pid, Ms timeout = 15s);
-std::wstring windowText(HWND window);
-std::wstring messageBoxText(HWND box);
-void clickButton(HWND dialog, int id);
-std::string className(HWND window);
+// A shown top-level dialog of the process holding the control with this id; a message box is the
+// dialog with the static text 0xFFFF.
+HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout = 15s);
+inline HWND waitForMessageBox(DWORD pid) { return waitForDialogWith(pid, 0xFFFF); }
+// "caption|text" of a message box.
+inline std::wstring messageBoxText(HWND box) { return ui::text(box) + L"|" + ui::text(GetDlgItem(box, 0xFFFF)); }
+inline void clickButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+inline bool isChecked(HWND dialog, int id) {
+    return SendMessageW(ui::find(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
-// `reg` run inside Wine; returns its output.
-std::string runReg(const std::wstring& arguments);
+// A value of the stored settings (subkey "" for their root); nothing when there is no such DWORD.
+std::optional<DWORD> storedDword(const std::wstring& subkey, const wchar_t* name);
 void deleteSettings();
 // Stores settings that match this machine's adapter, so the launcher starts without its dialog.
 // Every end-to-end test starts with them in place.
 void storeValidSettings();
 
-std::string narrow(const std::wstring& text);
+// The launcher started from a game folder of its own, with a language of the tests' own and no
+// stored settings; valid settings are stored again afterwards.
+class LauncherTest : public ::testing::Test {
+protected:
+    GameFolder folder;
+    std::unique_ptr<Process> process;
+
+    void SetUp() override;
+    void TearDown() override {
+        process.reset();
+        storeValidSettings();
+    }
+    void start(const std::wstring& arguments = L"") {
+        const std::wstring exe = folder.file(L"Skelvane.exe");
+        process = std::make_unique<Process>(exe, arguments, folder.path(), engineEnv(folder));
+    }
+    // Starts the launcher and waits for its settings dialog.
+    HWND openDialog(const std::wstring& arguments = L"") {
+        start(arguments);
+        return waitForDialogWith(process->pid(), kTabs, 20s);
+    }
+    HWND gameWindow(Ms timeout = 20s) {
+        return waitForWindow(process->pid(), L"Korvex//Class", L"Korvex//Window", timeout);
+    }
+    // Waits for the launcher to end; 99 when it does not within 20 s.
+    DWORD exitCode() {
+        DWORD code = 99;
+        EXPECT_TRUE(process->waitExit(20s, code));
+        return code;
+    }
+    void closeGame() {
+        const HWND game = gameWindow();
+        ASSERT_TRUE(game);
+        PostMessageW(game, WM_CLOSE, 0, 0);
+        EXPECT_EQ(exitCode(), 0u);
+    }
+};
 
 }  // namespace e2e

@@ -10,22 +10,13 @@
 
 namespace {
 
-bool writeValues(const wchar_t* subkey, std::initializer_list<std::pair<const wchar_t*, DWORD>> values,
-                 const wchar_t* identifier = nullptr) {
-    const std::wstring path = std::wstring(L"Software\\Tolmira\\Skelvane") + (*subkey ? L"\\" : L"") + subkey;
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    bool ok = true;
+const std::wstring kKey = L"Software\\Tolmira\\Skelvane";
+
+bool writeDwords(const std::wstring& key, std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
     for (const auto& [name, value] : values)
-        ok &= RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
-              ERROR_SUCCESS;
-    if (identifier)
-        ok &= RegSetValueExW(key, L"DeviceIdentifier", 0, REG_SZ, reinterpret_cast<const BYTE*>(identifier),
-                             static_cast<DWORD>((wcslen(identifier) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
+        if (RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof value) != ERROR_SUCCESS)
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -41,13 +32,15 @@ bool writeSettingsForThisMachine() {
     wchar_t guid[64] = {};
     StringFromGUID2(id.DeviceIdentifier, guid, 64);
 
-    return writeValues(L"", {{L"ShowSettingsAtLaunch", 0}}) &&
-           writeValues(L"Graphics",
+    const std::wstring graphics = kKey + L"\\Graphics";
+    const DWORD guidSize = static_cast<DWORD>((wcslen(guid) + 1) * sizeof(wchar_t));
+    return writeDwords(kKey, {{L"ShowSettingsAtLaunch", 0}}) &&
+           RegSetKeyValueW(HKEY_CURRENT_USER, graphics.c_str(), L"DeviceIdentifier", REG_SZ, guid, guidSize) == 0 &&
+           writeDwords(graphics,
                        {{L"AdapterOrdinal", 0}, {L"AdapterFormat", desktop.Format}, {L"Width", desktop.Width},
                         {L"Height", desktop.Height}, {L"RefreshRate", desktop.RefreshRate},
                         {L"SurfaceFormat", desktop.Format}, {L"MultiSampleType", 0}, {L"MultiSampleQuality", 0},
-                        {L"VSync", 0}, {L"BackBufferCount", 1}, {L"GlowEnable", 0}},
-                       guid) &&
-           writeValues(L"Sound", {{L"SoundOutput", 0xFFFFFFFF}, {L"SoundDriver", 0}, {L"SoundSpeakerMode", 4},
-                                  {L"SoundSampleRate", 22050}});
+                        {L"VSync", 0}, {L"BackBufferCount", 1}, {L"GlowEnable", 0}}) &&
+           writeDwords(kKey + L"\\Sound", {{L"SoundOutput", 0xFFFFFFFF}, {L"SoundDriver", 0},
+                                          {L"SoundSpeakerMode", 4}, {L"SoundSampleRate", 22050}});
 }
