@@ -1,7 +1,6 @@
 // The game window of the real launcher, driven from outside: what only the whole launch shows.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "e2e.h"
@@ -10,17 +9,7 @@ using namespace e2e;
 
 namespace {
 
-class GameWindow : public ::testing::Test {
-protected:
-    GameFolder folder;
-    std::unique_ptr<Process> p;
-
-    // Starts the launcher with the scripted test engine and waits for its game window.
-    HWND start(const std::wstring& arguments, const std::map<std::wstring, std::wstring>& environment) {
-        p = std::make_unique<Process>(folder.file(L"Skelvane.exe"), arguments, folder.path(), environment);
-        return waitForWindow(p->pid(), L"Korvex//Class", L"Korvex//Window");
-    }
-};
+class GameWindow : public LauncherTest {};
 
 // The engine gets the window shown, centred and sized, and the arguments as the process got them.
 // The start-up trace: the probes start only once COM security is set, the game window waits for the
@@ -28,7 +17,8 @@ protected:
 TEST_F(GameWindow, IsShownCentredAt512BeforeTheEngineAndTheStartUpKeepsItsOrder) {
     auto environment = engineEnv(folder);
     environment[L"SKELVANE_TRACE"] = folder.file(L"trace.txt");
-    HWND window = start(L"-x \"quoted arg\"", environment);
+    start(L"-x \"quoted arg\"", environment);
+    const HWND window = gameWindow();
     ASSERT_TRUE(window);
     ASSERT_TRUE(waitFor([&] { return folder.engineLog().find("createInstance") != std::string::npos; }));
     RECT frame{}, work{};
@@ -39,10 +29,7 @@ TEST_F(GameWindow, IsShownCentredAt512BeforeTheEngineAndTheStartUpKeepsItsOrder)
     const std::string log = folder.engineLog();
     EXPECT_NE(log.find("createInstance visible=1 client=512x512 reset=0 cmd=[-x \"quoted arg\"]"), std::string::npos)
         << log;
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    DWORD code = 99;
-    EXPECT_TRUE(p->waitExit(15s, code));
-    EXPECT_EQ(code, 0u);
+    closeGame();
     EXPECT_NE(folder.engineLog().find("destroy"), std::string::npos);
 
     const std::string trace = folder.read(L"trace.txt");
@@ -56,23 +43,23 @@ TEST_F(GameWindow, IsShownCentredAt512BeforeTheEngineAndTheStartUpKeepsItsOrder)
 
 TEST_F(GameWindow, EngineThatCannotStartGivesTheTranslatedBoxAndMinusOne) {
     folder.writeLanguage({L"T_INIT_ERROR_HDR=No game today", L"T_INIT_ERROR_MSG=The engine\\nrefused."});
-    HWND window = start(L"", engineEnv(folder, "null"));
+    start(L"", engineEnv(folder, "null"));
+    const HWND window = gameWindow();
     ASSERT_TRUE(window);
-    HWND box = waitForMessageBox(p->pid());
+    const HWND box = waitForMessageBox(process->pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(messageBoxText(box), L"No game today|The engine\nrefused.");
     EXPECT_FALSE(IsWindowVisible(window));
     DWORD code = 0;
-    EXPECT_FALSE(p->waitExit(300ms, code)) << "waits for the player";
+    EXPECT_FALSE(process->waitExit(300ms, code)) << "waits for the player";
     clickButton(box, IDOK);
-    ASSERT_TRUE(p->waitExit(15s, code));
-    EXPECT_EQ(code, 0xFFFFFFFFu);
+    EXPECT_EQ(exitCode(), 0xFFFFFFFFu);
 }
 
 TEST(GameWindowDemo, DemoEngineDrawsAndClosesOnEscape) {
     GameFolder folder(true);
     Process p(folder.file(L"Skelvane.exe"), L"", folder.path());
-    HWND window = waitForWindow(p.pid(), L"Korvex//Class", L"Korvex//Window");
+    const HWND window = waitForGameWindow(p.pid());
     ASSERT_TRUE(window);
     DWORD code = 0;
     EXPECT_FALSE(p.waitExit(1500ms, code)) << "the demo engine started";

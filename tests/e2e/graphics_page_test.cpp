@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kReport = 1016;
 
-class SmallDesktop : public LauncherTest {};
+class SmallDesktop : public FirstStartTest {};
 
 }  // namespace
 

@@ -10,7 +10,7 @@ namespace {
 
 constexpr int kStart = 3, kShowAtLaunch = 1010, kReset = 1017;
 
-class SettingsDialog : public LauncherTest {};
+class SettingsDialog : public FirstStartTest {};
 
 TEST_F(SettingsDialog, FirstStartShowsItAndStartStoresWhatTheNextStartRunsWithoutIt) {
     HWND dialog = openDialog();

@@ -32,7 +32,7 @@ BOOL CALLBACK addDirectSoundDriver(LPGUID guid, LPCWSTR description, LPCWSTR, LP
     return TRUE;
 }
 
-class SoundPage : public LauncherTest {
+class SoundPage : public FirstStartTest {
 protected:
     // The settings dialog with its sound page in front, reached as the player does: the arrow key
     // on the tabs.

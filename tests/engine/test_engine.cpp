@@ -33,26 +33,22 @@ std::string g_script;
 bool g_scriptSet = false;
 
 // The script's directives by name, each with the text after its '=' (empty when it has none).
-class Script {
-public:
-    explicit Script(const std::string& text) {
-        std::istringstream in(text);
-        for (std::string item; std::getline(in, item, ';');) {
-            const size_t eq = item.find('=');
-            m_directives[item.substr(0, eq)] = eq == std::string::npos ? "" : item.substr(eq + 1);
-        }
-    }
-    bool has(const std::string& name) const { return m_directives.count(name) > 0; }
-    int number(const std::string& name) const { return has(name) ? std::atoi(m_directives.at(name).c_str()) : 0; }
-    bool handles(UINT message) const {
-        char number[16];
-        std::snprintf(number, sizeof number, ":%#x:", message);
-        return has("handled") && (":" + m_directives.at("handled") + ":").find(number) != std::string::npos;
-    }
+using Script = std::map<std::string, std::string>;
 
-private:
-    std::map<std::string, std::string> m_directives;
-};
+Script parseScript(const std::string& text) {
+    Script script;
+    std::istringstream in(text);
+    for (std::string item; std::getline(in, item, ';');) {
+        const size_t eq = item.find('=');
+        script[item.substr(0, eq)] = eq == std::string::npos ? "" : item.substr(eq + 1);
+    }
+    return script;
+}
+
+int number(const Script& script, const char* name) {
+    const auto found = script.find(name);
+    return found == script.end() ? 0 : std::atoi(found->second.c_str());
+}
 
 void record(const std::string& line) {
     g_log += line + "\n";
@@ -84,17 +80,20 @@ public:
                           static_cast<unsigned long long>(wParam));
             record(line);
         }
-        if (!m_script.handles(message)) return 0;
+        char hex[16];
+        std::snprintf(hex, sizeof hex, ":%#x:", message);
+        const auto list = m_script.find("handled");
+        if (list == m_script.end() || (":" + list->second + ":").find(hex) == std::string::npos) return 0;
         *handled = 1;
         return 0x5A;
     }
     void onFocusLost() override { record("onFocusLost"); }
     void onFocusGained() override { record("onFocusGained"); }
     bool onIdle() override {
-        if (!m_idleSeen && m_script.has("closeInIdle")) PostMessageW(m_window, WM_CLOSE, 0, 0);
+        if (!m_idleSeen && m_script.count("closeInIdle")) PostMessageW(m_window, WM_CLOSE, 0, 0);
         if (!m_idleSeen) record("onIdle");
         m_idleSeen = true;
-        if (const int count = m_script.number("pumpInIdle")) m_loop->pumpMessages(count);
+        if (const int count = number(m_script, "pumpInIdle")) m_loop->pumpMessages(count);
         return false;
     }
     // A second call, made while the first still runs, is logged and otherwise ignored, so that a
@@ -102,7 +101,7 @@ public:
     void destroy() override {
         record("destroy enter #" + std::to_string(++m_destroyCalls));
         if (m_destroyCalls > 1) return;
-        if (const int count = m_script.number("pumpInDestroy")) m_loop->pumpMessages(count);
+        if (const int count = number(m_script, "pumpInDestroy")) m_loop->pumpMessages(count);
         if (!IsWindow(m_window)) record("window gone before the engine ended");
         delete this;
     }
@@ -131,7 +130,7 @@ IGame* IGame::createInstance(HWND window, const unsigned short* commandLine, IMs
         const DWORD n = GetEnvironmentVariableA("SKELVANE_TEST_ENGINE", buffer, sizeof buffer);
         if (n > 0 && n < sizeof buffer) scriptText = buffer;
     }
-    const Script script(scriptText);
+    const Script script = parseScript(scriptText);
 
     RECT client{};
     GetClientRect(window, &client);
@@ -141,7 +140,7 @@ IGame* IGame::createInstance(HWND window, const unsigned short* commandLine, IMs
                   narrow(commandLine).c_str());
     record(line);
 
-    if (const int count = script.number("pumpInCreate")) msgLoop->pumpMessages(count);
-    if (script.has("null")) return nullptr;
+    if (const int count = number(script, "pumpInCreate")) msgLoop->pumpMessages(count);
+    if (script.count("null")) return nullptr;
     return new CTestGame(window, msgLoop, script);
 }

@@ -3,7 +3,6 @@
 #include "valid_settings.h"
 
 #include <thread>
-#include <utility>
 
 namespace e2e {
 
@@ -20,12 +19,18 @@ void copyOrFail(const std::wstring& from, const std::wstring& to) {
     if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) ADD_FAILURE() << "cannot copy " << from << " to " << to;
 }
 
-BOOL CALLBACK collectProcessWindow(HWND w, LPARAM p) {
-    auto* search = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(p);
+struct WindowSearch {
+    DWORD pid;
+    const std::function<bool(HWND)>& wanted;
+    HWND found;
+};
+
+BOOL CALLBACK checkWindow(HWND w, LPARAM p) {
+    auto& search = *reinterpret_cast<WindowSearch*>(p);
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
-    if (owner == search->first) search->second.push_back(w);
-    return TRUE;
+    if (owner == search.pid && search.wanted(w)) search.found = w;
+    return search.found == nullptr;
 }
 
 std::wstring className(HWND window) {
@@ -34,14 +39,14 @@ std::wstring className(HWND window) {
     return name;
 }
 
+// The first top-level window of the process that the predicate accepts, polled for until the time is up.
 HWND waitForTopWindow(DWORD pid, const std::function<bool(HWND)>& wanted, Ms timeout) {
-    HWND found = nullptr;
+    WindowSearch search{pid, wanted, nullptr};
     waitFor([&] {
-        for (HWND w : topWindows(pid))
-            if (wanted(w)) return (found = w) != nullptr;
-        return false;
+        EnumWindows(checkWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
     }, timeout);
-    return found;
+    return search.found;
 }
 
 // Puts the settings in place before the first test.
@@ -101,15 +106,9 @@ bool waitFor(const std::function<bool()>& predicate, Ms timeout) {
     }
 }
 
-std::vector<HWND> topWindows(DWORD pid) {
-    std::pair<DWORD, std::vector<HWND>> search{pid, {}};
-    EnumWindows(collectProcessWindow, reinterpret_cast<LPARAM>(&search));
-    return search.second;
-}
-
-HWND waitForWindow(DWORD pid, const std::wstring& cls, const std::wstring& title, Ms timeout) {
-    return waitForTopWindow(pid, [&](HWND w) {
-        return (cls.empty() || className(w) == cls) && (title.empty() || ui::text(w) == title);
+HWND waitForGameWindow(DWORD pid, Ms timeout) {
+    return waitForTopWindow(pid, [](HWND w) {
+        return className(w) == L"Korvex//Class" && ui::text(w) == L"Korvex//Window";
     }, timeout);
 }
 
@@ -133,7 +132,7 @@ void storeValidSettings() {
     ASSERT_TRUE(writeSettingsForThisMachine()) << "cannot store settings for this machine's adapter";
 }
 
-void LauncherTest::SetUp() {
+void FirstStartTest::SetUp() {
     deleteSettings();
     folder.writeLanguage({L"T_SETTINGS=Game settings", L"T_START=Play", L"T_SET_APPLY_ERR_HDR=Not saved",
                           L"T_SET_APPLY_ERR_MSG=Could not save.", L"T_INFORMATION=Warnings",

@@ -11,7 +11,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "dialog_controls.h"
 #include "scratch_folder.h"
@@ -55,9 +54,7 @@ std::map<std::wstring, std::wstring> engineEnv(const GameFolder& folder, const s
 // Polls until the predicate holds or the time is up.
 bool waitFor(const std::function<bool()>& predicate, Ms timeout = 10s);
 
-// Top-level windows of a process, visible or not.
-std::vector<HWND> topWindows(DWORD pid);
-HWND waitForWindow(DWORD pid, const std::wstring& className, const std::wstring& title, Ms timeout = 15s);
+HWND waitForGameWindow(DWORD pid, Ms timeout = 15s);
 // A shown top-level dialog of the process holding the control with this id; a message box is the
 // dialog with the static text 0xFFFF.
 HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout = 15s);
@@ -76,30 +73,18 @@ void deleteSettings();
 // Every end-to-end test starts with them in place.
 void storeValidSettings();
 
-// The launcher started from a game folder of its own, with a language of the tests' own and no
-// stored settings; valid settings are stored again afterwards.
+// The launcher started from a game folder of its own with the test engine.
 class LauncherTest : public ::testing::Test {
 protected:
     GameFolder folder;
     std::unique_ptr<Process> process;
 
-    void SetUp() override;
-    void TearDown() override {
-        process.reset();
-        storeValidSettings();
+    void TearDown() override { process.reset(); }
+    void start(const std::wstring& arguments = L"") { start(arguments, engineEnv(folder)); }
+    void start(const std::wstring& arguments, const std::map<std::wstring, std::wstring>& environment) {
+        process = std::make_unique<Process>(folder.file(L"Skelvane.exe"), arguments, folder.path(), environment);
     }
-    void start(const std::wstring& arguments = L"") {
-        const std::wstring exe = folder.file(L"Skelvane.exe");
-        process = std::make_unique<Process>(exe, arguments, folder.path(), engineEnv(folder));
-    }
-    // Starts the launcher and waits for its settings dialog.
-    HWND openDialog(const std::wstring& arguments = L"") {
-        start(arguments);
-        return waitForDialogWith(process->pid(), kTabs, 20s);
-    }
-    HWND gameWindow(Ms timeout = 20s) {
-        return waitForWindow(process->pid(), L"Korvex//Class", L"Korvex//Window", timeout);
-    }
+    HWND gameWindow(Ms timeout = 20s) { return waitForGameWindow(process->pid(), timeout); }
     // Waits for the launcher to end; 99 when it does not within 20 s.
     DWORD exitCode() {
         DWORD code = 99;
@@ -111,6 +96,22 @@ protected:
         ASSERT_TRUE(game);
         PostMessageW(game, WM_CLOSE, 0, 0);
         EXPECT_EQ(exitCode(), 0u);
+    }
+};
+
+// A first start: no stored settings, and a language of the tests' own; valid settings are stored
+// again afterwards.
+class FirstStartTest : public LauncherTest {
+protected:
+    void SetUp() override;
+    void TearDown() override {
+        LauncherTest::TearDown();
+        storeValidSettings();
+    }
+    // Starts the launcher and waits for its settings dialog.
+    HWND openDialog(const std::wstring& arguments = L"") {
+        start(arguments);
+        return waitForDialogWith(process->pid(), kTabs, 20s);
     }
 };
 
