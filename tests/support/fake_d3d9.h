@@ -6,10 +6,8 @@
 #include <d3d9.h>
 
 #include <cstring>
-#include <functional>
 #include <map>
 #include <set>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,16 +19,11 @@ struct Adapter {
     HRESULT desktopResult = D3D_OK;
     // Display modes by adapter format, in enumeration order.
     std::map<D3DFORMAT, std::vector<D3DDISPLAYMODE>> modes;
-    // Mode indices (by format) whose EnumAdapterModes fails.
-    std::set<std::pair<D3DFORMAT, UINT>> failingModes;
     D3DCAPS9 caps{};
     HRESULT capsResult = D3D_OK;
-    // CheckDeviceType: by default every mode is admitted.
-    std::function<HRESULT(D3DFORMAT adapterFormat, D3DFORMAT backBufferFormat, BOOL windowed)> checkDeviceType;
+    HRESULT deviceTypeResult = D3D_OK;  // CheckDeviceType's answer for every mode
     // Depth-stencil formats that CheckDeviceFormat admits for use as depth-stencil surfaces.
     std::set<D3DFORMAT> depthFormats;
-    // Depth formats CheckDepthStencilMatch refuses, by surface format.
-    std::set<std::pair<D3DFORMAT, D3DFORMAT>> depthMismatches;
     // CheckDeviceMultiSampleType: (format, type) -> quality levels; absent pairs fail.
     std::map<std::pair<D3DFORMAT, D3DMULTISAMPLE_TYPE>, DWORD> multisample;
 
@@ -48,10 +41,7 @@ public:
     std::vector<Adapter> adapters;
     LONG refs = 1;
 
-    Adapter& add() {
-        adapters.emplace_back();
-        return adapters.back();
-    }
+    Adapter& add() { return adapters.emplace_back(); }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
@@ -73,7 +63,7 @@ public:
         return it == adapters[a].modes.end() ? 0 : static_cast<UINT>(it->second.size());
     }
     HRESULT STDMETHODCALLTYPE EnumAdapterModes(UINT a, D3DFORMAT f, UINT i, D3DDISPLAYMODE* mode) override {
-        if (!valid(a) || adapters[a].failingModes.count({f, i})) return D3DERR_INVALIDCALL;
+        if (!valid(a)) return D3DERR_INVALIDCALL;
         const auto it = adapters[a].modes.find(f);
         if (it == adapters[a].modes.end() || i >= it->second.size()) return D3DERR_INVALIDCALL;
         *mode = it->second[i];
@@ -82,15 +72,13 @@ public:
     HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT a, D3DDISPLAYMODE* mode) override {
         return answer(a, valid(a) ? adapters[a].desktopResult : D3D_OK, &Adapter::desktop, mode);
     }
-    HRESULT STDMETHODCALLTYPE CheckDeviceType(UINT a, D3DDEVTYPE, D3DFORMAT af, D3DFORMAT bf, BOOL w) override {
-        if (!valid(a)) return D3DERR_INVALIDCALL;
-        return adapters[a].checkDeviceType ? adapters[a].checkDeviceType(af, bf, w) : D3D_OK;
+    HRESULT STDMETHODCALLTYPE CheckDeviceType(UINT a, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, BOOL) override {
+        return valid(a) ? adapters[a].deviceTypeResult : D3DERR_INVALIDCALL;
     }
     HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT a, D3DDEVTYPE, D3DFORMAT, DWORD usage, D3DRESOURCETYPE,
                                                 D3DFORMAT check) override {
         if (!valid(a)) return D3DERR_INVALIDCALL;
-        if (usage & D3DUSAGE_DEPTHSTENCIL) return adapters[a].depthFormats.count(check) ? D3D_OK : D3DERR_NOTAVAILABLE;
-        return D3D_OK;
+        return usage & D3DUSAGE_DEPTHSTENCIL && !adapters[a].depthFormats.count(check) ? D3DERR_NOTAVAILABLE : D3D_OK;
     }
     HRESULT STDMETHODCALLTYPE CheckDeviceMultiSampleType(UINT a, D3DDEVTYPE, D3DFORMAT f, BOOL, D3DMULTISAMPLE_TYPE t,
                                                          DWORD* levels) override {
@@ -100,10 +88,8 @@ public:
         if (levels) *levels = it->second;
         return D3D_OK;
     }
-    HRESULT STDMETHODCALLTYPE CheckDepthStencilMatch(UINT a, D3DDEVTYPE, D3DFORMAT, D3DFORMAT surface,
-                                                     D3DFORMAT depth) override {
-        if (!valid(a)) return D3DERR_INVALIDCALL;
-        return adapters[a].depthMismatches.count({surface, depth}) ? D3DERR_NOTAVAILABLE : D3D_OK;
+    HRESULT STDMETHODCALLTYPE CheckDepthStencilMatch(UINT a, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, D3DFORMAT) override {
+        return valid(a) ? D3D_OK : D3DERR_INVALIDCALL;
     }
     HRESULT STDMETHODCALLTYPE CheckDeviceFormatConversion(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT) override {
         return D3D_OK;

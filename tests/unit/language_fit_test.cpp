@@ -1,17 +1,17 @@
 // Every shipped language fits the dialogs: each label, check box and button text of the settings
 // dialog (both pages), the warnings dialog and the advanced dialog, and each translated entry of the
-// antialiasing and speaker lists, measured with the control's own font against the control's size.
+// antialiasing and speaker lists, measured with the control's own font against the control's width.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "settings/display_mode_catalogue.h"
-#include "unit/settings_dialog_fixture.h"
+#include "unit/settings_dialog_harness.h"
 
 namespace {
 
-// The size of a text in the font the control draws with.
-SIZE extent(HWND control, const std::wstring& text) {
+// The width of a text in the font the control draws with.
+LONG width(HWND control, const std::wstring& text) {
     struct FontDc {
         HWND control;
         HDC dc = GetDC(control);
@@ -23,28 +23,20 @@ SIZE extent(HWND control, const std::wstring& text) {
     } font{control};
     RECT r{0, 0, 0, 0};
     DrawTextW(font.dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
-    return {r.right - r.left, r.bottom - r.top};
+    return r.right - r.left;
 }
 
-// Failures name the language with a trace.
-struct Findings {
+// Each label, check box and button text inside, the pages' too, with what the control draws around
+// it; returns how many were measured.
+int checkTexts(HWND parent) {
     int measured = 0;
-
-    // The text with this much room around it in the control's font, against the room it has.
-    static void fits(HWND control, const std::wstring& text, LONG decoration, RECT room) {
-        const SIZE size = extent(control, text);
-        EXPECT_LE(size.cx + decoration, room.right - room.left) << text;
-        EXPECT_LE(size.cy, room.bottom - room.top) << text;
-    }
-
-    void checkControl(HWND control) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        measured += checkTexts(child);
         wchar_t name[32] = {};
-        GetClassNameW(control, name, 32);
-        const std::wstring kind = name, text = ui::text(control);
-        if (text.empty() || (kind != L"Static" && kind != L"Button")) return;
-        RECT client{};
-        GetClientRect(control, &client);
-        const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+        GetClassNameW(child, name, 32);
+        const std::wstring kind = name, text = ui::text(child);
+        if (text.empty() || (kind != L"Static" && kind != L"Button")) continue;
+        const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
         LONG decoration = 0;
         if (kind == L"Static") {
             // The label draws "..." itself when its text is cut: one of its own reads as cut too.
@@ -52,35 +44,29 @@ struct Findings {
                 << text;
         } else if (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX) {
             // The box, then half a digit's width before the text, and the focus frame around it.
-            decoration = GetSystemMetrics(SM_CXMENUCHECK) + extent(control, L"0").cx / 2 + 2;
+            decoration = GetSystemMetrics(SM_CXMENUCHECK) + width(child, L"0") / 2 + 2;
         } else {
             // Edges and focus frame on both sides.
             decoration = 2 * (GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXBORDER) + 1);
         }
-        fits(control, text, decoration, client);
+        RECT client{};
+        GetClientRect(child, &client);
+        EXPECT_LE(width(child, text) + decoration, client.right) << text;
         ++measured;
     }
+    return measured;
+}
 
-    // Every control inside, the pages' too.
-    void checkDialog(HWND parent) {
-        for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            checkControl(child);
-            checkDialog(child);
-        }
-    }
+// The translated entries a list can show, against the list's own text area.
+void checkList(HWND dialog, int id, const std::vector<std::wstring>& texts) {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(ui::find(dialog, id), &info));
+    for (const std::wstring& text : texts)
+        EXPECT_LE(width(info.hwndCombo, text) + 2, info.rcItem.right - info.rcItem.left) << text;
+}
 
-    // The translated entries a list can show, against the list's own text area.
-    void checkList(HWND dialog, int id, const std::vector<std::wstring>& texts) {
-        const HWND list = ui::find(dialog, id);
-        COMBOBOXINFO info{};
-        info.cbSize = sizeof info;
-        ASSERT_TRUE(GetComboBoxInfo(list, &info));
-        for (const std::wstring& text : texts) fits(list, text, 2, info.rcItem);
-        ++measured;
-    }
-};
-
-class LanguageFit : public harness::DialogTest {};
+class LanguageFit : public ::testing::Test, protected harness::ScriptedDialog {};
 
 TEST_F(LanguageFit, EveryShippedLanguageFitsEveryControl) {
     harness::addPlainAdapter(d3d);
@@ -92,22 +78,20 @@ TEST_F(LanguageFit, EveryShippedLanguageFitsEveryControl) {
         SCOPED_TRACE(entry.path().filename().string());
         localize = CLocalize(entry.path().wstring());
         ASSERT_GT(localize.size(), 0u) << "unreadable";
-        Findings findings;
         std::vector<std::wstring> antialiasing;  // every type a card may offer
-        for (const MultisampleEntry& type : kMultisampleTypes)
-            antialiasing.push_back(localize.translate(type.key));
+        for (const MultisampleEntry& type : kMultisampleTypes) antialiasing.push_back(localize.translate(type.key));
+        int measured = 0;
         run([&](HWND settings, const LaunchSettings&) {
-            findings.checkDialog(settings);
-            findings.checkDialog(harness::findOwnDialog(IDC_IGNORE_WARNINGS));  // none: fewer measured
-            findings.checkList(settings, IDC_ANTIALIASING, antialiasing);
-            findings.checkList(settings, IDC_SND_SPEAKERS, ui::readCombo(settings, IDC_SND_SPEAKERS).texts);
+            measured = checkTexts(settings) + checkTexts(harness::findOwnDialog(IDC_IGNORE_WARNINGS));
+            checkList(settings, IDC_ANTIALIASING, antialiasing);
+            checkList(settings, IDC_SND_SPEAKERS, ui::readCombo(settings, IDC_SND_SPEAKERS).texts);
             harness::whenDialogShows(IDC_VSYNC, [&](HWND advanced) {
-                findings.checkDialog(advanced);
+                measured += checkTexts(advanced);
                 harness::click(advanced, IDOK);
             });
             harness::click(settings, IDC_VADV);
         });
-        EXPECT_EQ(findings.measured, 23) << "labels, check boxes, buttons and lists of the three dialogs";
+        EXPECT_EQ(measured, 21) << "labels, check boxes and buttons of the three dialogs";
     }
     EXPECT_EQ(languages, SKELVANE_LANGUAGE_COUNT) << "the game folder's languages";
 }

@@ -1,7 +1,5 @@
 #include "unit/settings_dialog_harness.h"
 
-#include "res/resource.h"
-
 namespace harness {
 
 namespace {

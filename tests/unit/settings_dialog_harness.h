@@ -1,24 +1,22 @@
-// Running the settings dialog inside a test or benchmark program: a scripted sound library, and
-// drivers called from inside the dialogs' own modal loops once their windows are up.
+// Running the settings dialog inside a test or benchmark program: scripted services, and drivers
+// called from inside the dialogs' own modal loops once their windows are up.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "settings/settings_dialog.h"
 #include "support/dialog_controls.h"
 #include "support/fake_d3d9.h"
 
 namespace harness {
 
-using ui::Combo;
 using ui::readCombo;
 using ui::select;
-using ui::selectText;
 
 // A sound library that answers from a script; only the outputs in the script can be selected.
 struct ScriptedSoundLibrary : ISoundLibrary {
@@ -29,24 +27,15 @@ struct ScriptedSoundLibrary : ISoundLibrary {
     };
     float version = 3.75f;
     std::map<int, std::vector<Driver>> outputs{{0, {{"NoSound", true, 0}}}};
-    std::map<int, std::deque<int>> counts;  // first answers of the driver count, then the list's size
     int current = 0;
-    std::vector<int> setOutputCalls;  // granted or not
 
     float getVersion() override { return version; }
     bool setOutput(int output) override {
-        setOutputCalls.push_back(output);
         if (!outputs.count(output)) return false;
         current = output;
         return true;
     }
-    int getNumDrivers() override {
-        std::deque<int>& scripted = counts[current];
-        if (scripted.empty()) return static_cast<int>(outputs[current].size());
-        const int count = scripted.front();
-        scripted.pop_front();
-        return count;
-    }
+    int getNumDrivers() override { return static_cast<int>(outputs[current].size()); }
     const char* getDriverName(int i) override { return has(i) ? outputs[current][i].name : nullptr; }
     bool getDriverCaps(int i, unsigned int* caps) override {
         if (!has(i)) return false;
@@ -88,5 +77,36 @@ std::vector<DWORD> stored(const wchar_t* subkey, std::initializer_list<const wch
 // Runs the dialog modally; drive gets its window from inside the modal loop. When drive leaves the
 // dialog open, it is cancelled.
 INT_PTR runDialog(CSettingsDialog& dialog, const std::function<void(HWND)>& drive);
+
+// The settings dialog as unit tests run it: over the fake Direct3D object (no adapter yet), the
+// device check findings in reports and the scripted sound library, with nothing stored. Fixtures
+// derive from it beside ::testing::Test.
+class ScriptedDialog {
+protected:
+    const win::CModule richEdit{LoadLibraryW(L"RICHED20.DLL")};  // the warnings dialog's report
+    fake::Direct3D9 d3d;
+    CLocalize localize;
+    std::shared_ptr<ScriptedSoundLibrary> sound = std::make_shared<ScriptedSoundLibrary>();
+    std::map<UINT, std::wstring> reports;  // by adapter
+
+    ScriptedDialog() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+        win::g_module.init(GetModuleHandleW(nullptr));  // as the launch has it: resources come from there
+    }
+    ~ScriptedDialog() {
+        win::g_module.term();
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    }
+    SettingsServices services() {
+        return {[this] { return win::CComPtr<IDirect3D9>::share(&d3d); }, [](SoundSettings&) {},
+                [this](win::CComPtr<IDirect3D9>, UINT id, const CLocalize&) { return reports[id]; }, sound};
+    }
+    // Runs a new dialog; drive gets its window and working copy from inside the modal loop, and the
+    // dialog is cancelled when drive leaves it open. Returns the end code.
+    INT_PTR run(const std::function<void(HWND, const LaunchSettings&)>& drive) {
+        CSettingsDialog dialog(localize, false, services());
+        return runDialog(dialog, [&](HWND w) { drive(w, dialog.settings()); });
+    }
+};
 
 }  // namespace harness
