@@ -1,4 +1,4 @@
-// The language file: its format, the table built from it, and the window texts it translates.
+// The language file: its format and the table built from it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -42,22 +42,4 @@ TEST(LanguageFile, OnlyALittleEndianMarkedFileIsReadAndAnOddLastByteIsIgnored) {
         EXPECT_EQ(load(unread).size(), 0u);
     EXPECT_EQ(CLocalize(L"no such file.txt").translate("T_SETTINGS"), L"T_SETTINGS");
     EXPECT_EQ(CLocalize().translate(std::wstring(L"t_ok")), L"t_ok");
-}
-
-TEST(LanguageFile, WindowTextsAreReplacedOnlyWhenTheWholeTextIsAKey) {
-    test::ScratchFolder dir;
-    const CLocalize table(dir.writeLanguage({L"T_OK=Fine", L"T_CANCEL=Stop"}));
-    HWND parent = CreateWindowW(L"STATIC", L"T_OK", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    HWND child = CreateWindowW(L"BUTTON", L"T_CANCEL", WS_CHILD, 0, 0, 10, 10, parent, nullptr, nullptr, nullptr);
-    HWND grandchild = CreateWindowW(L"STATIC", L"T_OK", WS_CHILD, 0, 0, 5, 5, child, nullptr, nullptr, nullptr);
-    HWND other = CreateWindowW(L"STATIC", L"T_OK and more", WS_CHILD, 0, 0, 5, 5, parent, nullptr, nullptr, nullptr);
-    CLocalizeOwner(table).localizeTree(parent);
-    const auto text = [](HWND w) {
-        wchar_t t[64] = {};
-        GetWindowTextW(w, t, 64);
-        return std::wstring(t);
-    };
-    EXPECT_EQ(text(parent) + L"," + text(child) + L"," + text(grandchild) + L"," + text(other),
-              L"Fine,Stop,Fine,T_OK and more");
-    DestroyWindow(parent);
 }
