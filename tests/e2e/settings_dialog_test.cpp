@@ -67,7 +67,7 @@ TEST_F(SettingsDialog, ResetSwitchTicksTheBoxAndReachesTheEngineUnlessUnticked) 
 TEST_F(SettingsDialog, AFailedSaveKeepsTheDialogOpenAndStartAgainRetries) {
     // A volatile key cannot hold the lasting subkeys the save creates.
     HKEY root = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane", 0, nullptr,
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsRoot, 0, nullptr,
                               REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &root, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(root);

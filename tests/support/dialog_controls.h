@@ -27,6 +27,15 @@ inline std::wstring text(HWND window) {
     return text;
 }
 
+inline std::wstring className(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+// "caption|text" of a message box (the dialog whose static text has the id 0xFFFF).
+inline std::wstring messageBoxText(HWND box) { return text(box) + L"|" + text(GetDlgItem(box, 0xFFFF)); }
+
 struct Combo {
     std::vector<std::wstring> texts;
     std::vector<LONG_PTR> data;

@@ -1,7 +1,5 @@
 #include "e2e.h"
 
-#include "valid_settings.h"
-
 #include <thread>
 
 namespace e2e {
@@ -31,12 +29,6 @@ BOOL CALLBACK checkWindow(HWND w, LPARAM p) {
     GetWindowThreadProcessId(w, &owner);
     if (owner == search.pid && search.wanted(w)) search.found = w;
     return search.found == nullptr;
-}
-
-std::wstring className(HWND window) {
-    wchar_t name[256] = {};
-    GetClassNameW(window, name, 256);
-    return name;
 }
 
 // The first top-level window of the process that the predicate accepts, polled for until the time is up.
@@ -108,24 +100,24 @@ bool waitFor(const std::function<bool()>& predicate, Ms timeout) {
 
 HWND waitForGameWindow(DWORD pid, Ms timeout) {
     return waitForTopWindow(pid, [](HWND w) {
-        return className(w) == L"Korvex//Class" && ui::text(w) == L"Korvex//Window";
+        return ui::className(w) == L"Korvex//Class" && ui::text(w) == L"Korvex//Window";
     }, timeout);
 }
 
 HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout) {
     return waitForTopWindow(pid, [&](HWND w) {
-        return className(w) == L"#32770" && GetDlgItem(w, controlId) && IsWindowVisible(w);
+        return ui::className(w) == L"#32770" && GetDlgItem(w, controlId) && IsWindowVisible(w);
     }, timeout);
 }
 
 std::optional<DWORD> storedDword(const std::wstring& subkey, const wchar_t* name) {
-    const std::wstring key = L"Software\\Tolmira\\Skelvane" + (subkey.empty() ? L"" : L"\\" + subkey);
+    const std::wstring key = kSettingsRoot + (subkey.empty() ? L"" : L"\\" + subkey);
     DWORD value = 0, size = sizeof value;
     const auto read = RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, 0, &value, &size);
     return read == ERROR_SUCCESS ? std::optional<DWORD>(value) : std::nullopt;
 }
 
-void deleteSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane"); }
+void deleteSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsRoot); }
 
 void storeValidSettings() {
     deleteSettings();

@@ -14,6 +14,7 @@
 
 #include "dialog_controls.h"
 #include "scratch_folder.h"
+#include "valid_settings.h"
 
 namespace e2e {
 
@@ -59,8 +60,7 @@ HWND waitForGameWindow(DWORD pid, Ms timeout = 15s);
 // dialog with the static text 0xFFFF.
 HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout = 15s);
 inline HWND waitForMessageBox(DWORD pid) { return waitForDialogWith(pid, 0xFFFF); }
-// "caption|text" of a message box.
-inline std::wstring messageBoxText(HWND box) { return ui::text(box) + L"|" + ui::text(GetDlgItem(box, 0xFFFF)); }
+using ui::messageBoxText;
 inline void clickButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 inline bool isChecked(HWND dialog, int id) {
     return SendMessageW(ui::find(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;

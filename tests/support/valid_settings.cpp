@@ -10,7 +10,7 @@
 
 namespace {
 
-const std::wstring kKey = L"Software\\Tolmira\\Skelvane";
+const std::wstring kKey = kSettingsRoot;
 
 bool writeDwords(const std::wstring& key, std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
     for (const auto& [name, value] : values)

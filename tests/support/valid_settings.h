@@ -2,5 +2,8 @@
 // sound left to the player. With them in place the launcher starts without its dialog.
 #pragma once
 
-// Writes them under HKCU\Software\Tolmira\Skelvane; false when something could not be written.
+// Where the launcher stores its settings, under HKEY_CURRENT_USER.
+constexpr wchar_t kSettingsRoot[] = L"Software\\Tolmira\\Skelvane";
+
+// Writes them there; false when something could not be written.
 bool writeSettingsForThisMachine();

@@ -49,7 +49,9 @@ protected:
         ASSERT_TRUE(window);
         game->setWindow(window);
         ASSERT_EQ(takeAll(WM_GAME_CREATE), 1) << "WM_CREATE posts the creation request";
-        if (withEngine) EXPECT_EQ(send(WM_GAME_CREATE), 1);
+        if (withEngine) {
+            EXPECT_EQ(send(WM_GAME_CREATE), 1);
+        }
     }
     LRESULT send(UINT message, WPARAM w = 0, LPARAM l = 0) { return game->windowProc(window, message, w, l); }
 };

@@ -32,9 +32,7 @@ int checkTexts(HWND parent) {
     int measured = 0;
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         measured += checkTexts(child);
-        wchar_t name[32] = {};
-        GetClassNameW(child, name, 32);
-        const std::wstring kind = name, text = ui::text(child);
+        const std::wstring kind = ui::className(child), text = ui::text(child);
         if (text.empty() || (kind != L"Static" && kind != L"Button")) continue;
         const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
         LONG decoration = 0;

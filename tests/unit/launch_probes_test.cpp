@@ -48,7 +48,7 @@ TEST_F(LaunchWithProbes, OldDirectXShowsOnlyItsBoxAndWaitsForNoOtherProbe) {
         });
 
         harness::whenDialogShows(0xFFFF, [this](HWND box) {  // notes and closes the message box
-            shown.push_back(ui::text(box) + L"|" + ui::text(GetDlgItem(box, 0xFFFF)));
+            shown.push_back(ui::messageBoxText(box));
             SendMessageW(box, WM_COMMAND, IDOK, 0);
         });
         bool reset = false;

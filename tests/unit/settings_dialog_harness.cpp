@@ -26,10 +26,8 @@ void whenDialogShows(int controlId, std::function<void(HWND)> drive) {
 
 HWND findOwnDialog(int controlId) {
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        wchar_t name[16] = {};
-        GetClassNameW(w, name, 16);
         const bool own = GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId();
-        if (own && wcscmp(name, L"#32770") == 0 && GetDlgItem(w, controlId)) return w;
+        if (own && ui::className(w) == L"#32770" && GetDlgItem(w, controlId)) return w;
     }
     return nullptr;
 }

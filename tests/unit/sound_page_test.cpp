@@ -75,7 +75,7 @@ TEST_F(SoundPage, AnOlderLibraryThan374EndsTheDialogBeforeItShows) {
         const HWND owner = GetWindow(shown, GW_OWNER);
         EXPECT_TRUE(GetDlgItem(owner, IDC_TABS) && !IsWindowVisible(owner)) << "owned by the hidden dialog";
         EXPECT_TRUE(harness::readCombo(owner, IDC_SND_OUTPUT).texts.empty());
-        box = ui::text(shown) + L"|" + ui::text(GetDlgItem(shown, 0xFFFF));
+        box = ui::messageBoxText(shown);
         SendMessageW(shown, WM_COMMAND, IDOK, 0);
     });
     bool shown = false;
