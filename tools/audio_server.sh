@@ -2,7 +2,7 @@
 # Wine sees real waveOut and DirectSound devices on a machine without a sound card. Wine finds it
 # through XDG_RUNTIME_DIR, which audio_server_start points at a folder of its own (mode 700) and
 # audio_server_stop gives back.
-_audio_pid=""
+. "$(dirname "${BASH_SOURCE[0]}")/detached.sh"
 _audio_dir=""
 _audio_previous_runtime_dir=""
 
@@ -16,15 +16,13 @@ audio_server_start() {
   _audio_dir=$(mktemp -d /tmp/skelvane-audio.XXXXXX)
   chmod 700 "$_audio_dir"
   export XDG_RUNTIME_DIR=$_audio_dir
-  # Own session and no terminal: Ctrl-C reaches the caller, whose exit trap stops the server.
-  setsid pulseaudio --daemonize=no --exit-idle-time=-1 -n \
+  detached_start "$_audio_dir/server.pid" pulseaudio --daemonize=no --exit-idle-time=-1 -n \
     --load="module-null-sink sink_name=skelvane" --load=module-native-protocol-unix \
-    >"$_audio_dir/server.log" 2>&1 </dev/null &
-  _audio_pid=$!
+    >"$_audio_dir/server.log" 2>&1 </dev/null
   local i
   for i in $(seq 50); do
     [ -S "$_audio_dir/pulse/native" ] && return 0
-    kill -0 "$_audio_pid" 2>/dev/null || break
+    kill -0 "$(cat "$_audio_dir/server.pid" 2>/dev/null)" 2>/dev/null || break
     sleep 0.1
   done
   echo "audio: the sound server did not start; no sound devices. It said:" >&2
@@ -34,12 +32,8 @@ audio_server_start() {
 }
 
 audio_server_stop() {
-  if [ -n "$_audio_pid" ]; then
-    kill "$_audio_pid" 2>/dev/null || true
-    wait "$_audio_pid" 2>/dev/null || true
-    _audio_pid=""
-  fi
   if [ -n "$_audio_dir" ]; then
+    detached_stop "$_audio_dir/server.pid"
     rm -rf "$_audio_dir"
     _audio_dir=""
     if [ "$_audio_previous_runtime_dir" = unset ]; then unset XDG_RUNTIME_DIR

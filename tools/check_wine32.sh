@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
 C
 i686-w64-mingw32-gcc -O1 -o "$work/probe.exe" "$work/probe.c"
 status=0
+# As in every prefix of the scripts: a crash ends the program at once instead of in the crash dialog.
+WINEDEBUG=-all WINEPREFIX="$work/prefix" /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+  /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null || true
 WINEDEBUG=-all WINEPREFIX="$work/prefix" timeout -k 5 120 /usr/lib/wine/wine64 "$work/probe.exe" 'Z:'"${work//\//\\}"'\out.txt' \
   >"$work/log" 2>&1 </dev/null || status=$?
 if [ "$status" -ne 42 ] || [ "$(cat "$work/out.txt" 2>/dev/null)" != "ran 32-bit" ]; then

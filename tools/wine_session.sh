@@ -8,7 +8,7 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=$(dirname "$WINE")/wineserver
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
 export WINEDEBUG=${WINEDEBUG:--all}
-_xvfb_pid=""
+_xvfb_pidfile=""
 
 # wine_session_start PREFIX [SCREEN] [force-xvfb]
 wine_session_start() {
@@ -18,8 +18,8 @@ wine_session_start() {
     local n
     for n in $(seq 90 140); do
       [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-      setsid Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
-      _xvfb_pid=$!
+      _xvfb_pidfile=$(mktemp /tmp/skelvane-xvfb.XXXXXX)
+      detached_start "$_xvfb_pidfile" Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 </dev/null
       export DISPLAY=":$n"
       local i
       for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
@@ -33,6 +33,9 @@ wine_session_start() {
   "$WINESERVER" -p >/dev/null 2>&1 </dev/null &
   sleep 0.2
   "$WINE" wineboot -i >/dev/null 2>&1 </dev/null
+  # A crash ends the program at once with a backtrace on stderr, instead of waiting in the
+  # debugger's dialog until a time-out.
+  "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
   # Wine's own Tahoma (the dialogs' font on players' machines) and Marlett (caption buttons), where
   # this Wine does not find them by itself: without them dialogs are drawn and measured in a
   # substitute font.
@@ -46,10 +49,9 @@ wine_session_start() {
 
 wine_session_stop() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
-  if [ -n "$_xvfb_pid" ]; then
-    kill "$_xvfb_pid" 2>/dev/null || true
-    wait "$_xvfb_pid" 2>/dev/null || true
-    _xvfb_pid=""
+  if [ -n "$_xvfb_pidfile" ]; then
+    detached_stop "$_xvfb_pidfile"
+    _xvfb_pidfile=""
   fi
   audio_server_stop
 }
