@@ -14,27 +14,26 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         appPreInit();
     }
     int exitCode = 0;
+    bool initialised;
     {
-        // COM security is in place: the slow questions of the launch can be asked on threads of
-        // their own while this thread does its fixed start-up work. Those the launch does not take
-        // are abandoned here, without waiting for them.
+        const win::CTraceStep step("appInit");
+        initialised = appInit(instance);
+    }
+    if (initialised) {
+        // COM security is in place and the heaps are switched: the slow questions of the launch can
+        // be asked on threads of their own, whose libraries may make heaps of their own, while this
+        // thread loads the rich-edit library. Those the launch does not take are abandoned here,
+        // without waiting for them.
         LaunchProbes probes = startLaunchProbes();
-        bool initialised;
+        // The warnings dialog's rich-edit control lives in this library.
+        win::CModule richEdit;
         {
-            const win::CTraceStep step("appInit");
-            initialised = appInit(instance);
+            const win::CTraceStep step("rich-edit library");
+            richEdit.reset(LoadLibraryW(L"RICHED20.DLL"));
         }
-        if (initialised) {
-            // The warnings dialog's rich-edit control lives in this library.
-            win::CModule richEdit;
-            {
-                const win::CTraceStep step("rich-edit library");
-                richEdit.reset(LoadLibraryW(L"RICHED20.DLL"));
-            }
-            wchar_t path[MAX_PATH];
-            if (GetModuleFileNameW(richEdit.get(), path, MAX_PATH) != 0) exitCode = appRun(commandLine, instance, probes);
-            appTerm();
-        }
+        wchar_t path[MAX_PATH];
+        if (GetModuleFileNameW(richEdit.get(), path, MAX_PATH) != 0) exitCode = appRun(commandLine, instance, probes);
+        appTerm();
     }
     OleUninitialize();
     win::trace("wWinMain", "end");

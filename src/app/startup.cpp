@@ -29,9 +29,13 @@ bool appInit(HINSTANCE instance) {
     std::free(std::malloc(system.dwPageSize));
     HANDLE runtimeHeap = reinterpret_cast<HANDLE>(_get_heap_handle());
 
-    const DWORD count = GetProcessHeaps(0, nullptr);
-    std::vector<HANDLE> heaps(count);
-    if (!heaps.empty()) heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+    std::vector<HANDLE> heaps;
+    // A heap made between two questions leaves the list short of it: ask again with room for it.
+    for (DWORD count = GetProcessHeaps(0, nullptr); count > heaps.size();) {
+        heaps.assign(count, nullptr);
+        count = GetProcessHeaps(count, heaps.data());
+        if (count < heaps.size()) heaps.resize(count);
+    }
     if (heaps.empty() && GetProcessHeap()) heaps.push_back(GetProcessHeap());
     for (HANDLE heap : heaps) {
         if (!heap) continue;
