@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The shipped programs may import only Windows system DLLs and each other: no compiler runtime.
-# The launcher exports its checks by name, as the tools that call them look for them.
+# The launcher exports its ten launch steps by name, as the tools that call them look for them, and
+# nothing else.
 # Usage: check_imports.sh OBJDUMP DIST_DIR...
 set -u
 objdump=$1; shift
 allowed='^(kernel32|user32|gdi32|advapi32|ole32|oleaut32|shell32|comctl32|comdlg32|winmm|version|msvcrt|d3d9|d3dx9_30|dsound|ntdll|imm32|rpcrt4|korvex|fmod|riched20|api-ms-win-.*)\.dll$'
+# Exactly the launch steps, in byte order.
+launch_steps='appInit appPreInit appTerm checkD3DCaps checkDXVersion createWindow getDXVersion prepare2Run registerWndClass unregisterWndClass '
 status=0
 for dir in "$@"; do
   for file in "$dir"/Skelvane.exe "$dir"/Korvex.dll "$dir"/fmod.dll; do
@@ -17,10 +20,8 @@ for dir in "$@"; do
       fi
     done
   done
-  exports=$("$objdump" -p "$dir/Skelvane.exe" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p')
-  for name in checkD3DCaps getDXVersion checkDXVersion; do
-    grep -qE "\] $name\$" <<<"$exports" || { echo "$dir/Skelvane.exe does not export $name"; status=1; }
-  done
+  exports=$("$objdump" -p "$dir/Skelvane.exe" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^\s*\[ *[0-9]*\] //p' | LC_ALL=C sort | tr '\n' ' ')
+  [ "$exports" = "$launch_steps" ] || { echo "$dir/Skelvane.exe exports $exports, not $launch_steps"; status=1; }
 done
-[ $status -eq 0 ] && echo "imports: only system DLLs and each other; the checks exported"
+[ $status -eq 0 ] && echo "imports: only system DLLs and each other; exactly the ten launch steps exported"
 exit $status
