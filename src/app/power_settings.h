@@ -1,14 +1,18 @@
 // The screen saver and the monitor's power saving, switched off while the game runs and given
-// back as they were when it ends.
+// back as they were when it ends, unless another copy of the launcher still runs: its game must
+// not have them switched back on under it.
 #pragma once
 
 #include <windows.h>
+
+#include "win/handles.h"
 
 class CPowerSettings {
 public:
     // Reads the three settings, then switches them off (without touching the user profile).
     void switchOff();
-    // Gives back what switchOff found; does nothing when switchOff did not run.
+    // Gives back what switchOff found when no other copy holds them off; does nothing when
+    // switchOff did not run.
     void restore();
 
 private:
@@ -22,4 +26,6 @@ private:
         {SPI_GETLOWPOWERACTIVE, SPI_SETLOWPOWERACTIVE, FALSE, false},
         {SPI_GETPOWEROFFACTIVE, SPI_SETPOWEROFFACTIVE, FALSE, false},
     };
+    // This copy's unit of the semaphore the copies in this session share, held between the two.
+    win::CKernelHandle m_copies;
 };

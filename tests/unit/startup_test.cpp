@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/os_version.h"
+#include "app/power_settings.h"
 #include "app/startup.h"
 #include "res/resource.h"
 #include "win/module.h"
@@ -46,7 +47,7 @@ TEST(OperatingSystem, WindowsTwoThousandOrLaterIsRequired) {
     }
 }
 
-TEST(Startup, PowerSavingIsOffWhileTheModuleRunsAndBackAfterItOrAFailedStart) {
+TEST(Startup, PowerSavingIsOffWhileTheModuleRunsAndBackAfterItOrAFailedStartUnlessAnotherCopyRuns) {
     EXPECT_TRUE(enableLowFragmentationHeap(GetProcessHeap()));
     SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
     if (!screenSaverActive()) GTEST_SKIP() << "this system cannot switch the screen saver";
@@ -58,6 +59,13 @@ TEST(Startup, PowerSavingIsOffWhileTheModuleRunsAndBackAfterItOrAFailedStart) {
     appTerm();
     EXPECT_TRUE(screenSaverActive());
     EXPECT_EQ(win::g_module.instance(), nullptr);
+
+    CPowerSettings otherCopy;
+    ASSERT_TRUE(appInit(GetModuleHandleW(nullptr)));
+    otherCopy.switchOff();
+    appTerm();
+    EXPECT_FALSE(screenSaverActive()) << "another copy's game still runs";
+    otherCopy.restore();
 }
 
 }  // namespace
