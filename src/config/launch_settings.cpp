@@ -10,6 +10,11 @@ namespace {
 // is not one.
 constexpr DWORD kIdentifierCapacity = 256;
 
+// Set in the root key while a save runs and removed once the whole set is written: a save cut
+// short (the process killed, a write refused) leaves it, and the next start then takes the stored
+// values for the mixture of two sets they may be rather than use them.
+constexpr wchar_t kSaveIncomplete[] = L"SaveIncomplete";
+
 // A GUID in the registry-string form: braces, upper-case hexadecimal, hyphens.
 std::wstring guidString(const GUID& guid) {
     wchar_t text[40] = {};
@@ -254,6 +259,7 @@ bool loadSettings(LaunchSettings& settings, IDirect3D9& d3d) {
     if (!root) return false;
 
     bool ok = CValueReader(root.get()).flag(L"ShowSettingsAtLaunch", settings.ShowSettingsAtLaunch);
+    ok &= RegQueryValueExW(root.get(), kSaveIncomplete, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
 
     const win::CRegKey graphics = openKey(root.get(), kGraphicsSubkey, KEY_READ);
     ok &= graphics && loadGraphics(graphics.get(), settings, d3d);
@@ -268,6 +274,9 @@ bool saveSettings(const LaunchSettings& settings, IDirect3D9& d3d) {
     if (!root) return false;
 
     CValueWriter writer(root.get());
+    // Without the mark nothing may be written: the stored set must stay whole.
+    writer.dword(kSaveIncomplete, 1);
+    if (!writer.ok()) return false;
     writer.flag(L"ShowSettingsAtLaunch", settings.ShowSettingsAtLaunch);
     bool ok = writer.ok();
 
@@ -276,5 +285,5 @@ bool saveSettings(const LaunchSettings& settings, IDirect3D9& d3d) {
 
     const win::CRegKey sound = openOrCreateKey(root.get(), kSoundSubkey);
     ok &= sound && saveSound(sound.get(), settings.SoundSettings);
-    return ok;
+    return ok && RegDeleteValueW(root.get(), kSaveIncomplete) == ERROR_SUCCESS;
 }

@@ -95,10 +95,11 @@ int speakerModeFromConfig(DWORD config, int fallback);
 void applySpeakerModeDefault(SoundSettings& sound, ISpeakerConfigSource& source);
 
 // Reads the stored settings over the defaults already in the record. True only when every
-// required value was read. Sets SettingsInvalid when the stored device identifier does not match
-// the stored adapter. Never writes to the registry.
+// required value was read and the last save was not cut short. Sets SettingsInvalid when the
+// stored device identifier does not match the stored adapter. Never writes to the registry.
 bool loadSettings(LaunchSettings& settings, IDirect3D9& d3d);
 
 // Writes the whole record. True only when every key could be opened or created and every value
-// written; values written before or after a failure stay written.
+// written; values written before or after a failure stay written, and the set stays marked as
+// incomplete until a later save writes it whole.
 bool saveSettings(const LaunchSettings& settings, IDirect3D9& d3d);

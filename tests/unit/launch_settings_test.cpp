@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/launch_settings.h"
@@ -75,6 +76,56 @@ protected:
         return s;
     }
     bool load(LaunchSettings& into) { return loadSettings(into, d3d); }
+};
+
+// This program's import slot of a registry call, found by name.
+void** importSlot(const char* name) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports); d->Name; ++d) {
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (auto* n = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk); n->u1.AddressOfData; ++n, ++slot)
+            if (!IMAGE_SNAP_BY_ORDINAL(n->u1.Ordinal) &&
+                std::string(reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + n->u1.AddressOfData)->Name) == name)
+                return reinterpret_cast<void**>(&slot->u1.Function);
+    }
+    return nullptr;
+}
+
+// While it lives, the registry takes only the first `budget` writes and deletions of values, as
+// if the process had been killed after them.
+class CutShort {
+public:
+    explicit CutShort(int budget) { s_budget = budget, s_made = 0, swap(); }
+    ~CutShort() { swap(); }
+    static int made() { return s_made; }
+
+private:
+    using Set = LONG(WINAPI*)(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD);
+    using Delete = LONG(WINAPI*)(HKEY, LPCWSTR);
+    static LONG WINAPI set(HKEY k, LPCWSTR n, DWORD r, DWORD t, const BYTE* d, DWORD c) {
+        return ++s_made > s_budget ? ERROR_ACCESS_DENIED : s_set(k, n, r, t, d, c);
+    }
+    static LONG WINAPI remove(HKEY k, LPCWSTR n) { return ++s_made > s_budget ? ERROR_ACCESS_DENIED : s_delete(k, n); }
+    template <class F>
+    static void swap(const char* name, F& original, F standIn) {
+        void** slot = importSlot(name);
+        ASSERT_TRUE(slot) << name;
+        DWORD was;
+        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
+        if (!original) {
+            original = reinterpret_cast<F>(*slot);
+            *slot = reinterpret_cast<void*>(standIn);
+        } else {
+            *slot = reinterpret_cast<void*>(std::exchange(original, nullptr));
+        }
+        VirtualProtect(slot, sizeof *slot, was, &was);
+    }
+    void swap() { swap("RegSetValueExW", s_set, &set), swap("RegDeleteValueW", s_delete, &remove); }
+    static inline Set s_set;
+    static inline Delete s_delete;
+    static inline int s_budget, s_made;
 };
 
 struct FakeSpeakers : ISpeakerConfigSource {
@@ -179,5 +230,25 @@ TEST_F(LaunchSettingsTest, SaveGoesOnAfterAFailedKey) {
     put(L"", L"", {}, 0, REG_OPTION_VOLATILE);
     put(kGraphicsSubkey, L"", {}, 0, REG_OPTION_VOLATILE);
     EXPECT_FALSE(saveSettings(chosen(), d3d));
-    EXPECT_EQ(stored().size(), 16u) << "the root and all graphics values are written";
+    EXPECT_EQ(stored().size(), 17u) << "the root and all graphics values are written, and the set marked incomplete";
+}
+
+// Killed anywhere in a save, the next start finds the old set, the new one, or knows that what it
+// finds is incomplete: never a mixture taken for settings.
+TEST_F(LaunchSettingsTest, ASaveCutShortAnywhereLeavesTheOldSetTheNewOneOrAnIncompleteOne) {
+    const LaunchSettings older;  // every field other than chosen()'s
+    for (int budget = 0;; ++budget) {
+        store(older);
+        bool whole;
+        {
+            const CutShort cut(budget);
+            whole = saveSettings(chosen(), d3d);
+        }
+        LaunchSettings loaded;
+        EXPECT_TRUE(!load(loaded) || loaded == older || loaded == chosen()) << "cut after " << budget;
+        if (CutShort::made() <= budget) {
+            EXPECT_TRUE(whole && loaded == chosen());
+            break;
+        }
+    }
 }
