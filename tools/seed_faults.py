@@ -116,6 +116,12 @@ SLIPS = [
     (28, "game host: a close pumped while the engine ends destroys the window under it", "src/app/game.cpp",
      "m_dispatchEnabled = false;\n            engine->destroy();", "engine->destroy();",
      "GameHost*:GameWindow*"),
+    (29, "settings: a set whose save was cut short is taken as whole", "src/config/launch_settings.cpp",
+     "    ok &= RegQueryValueExW(root.get(), kSaveIncomplete, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;\n",
+     "", "LaunchSettings*"),
+    (30, "power settings: switched back on while another copy still runs", "src/app/power_settings.cpp",
+     "alone = ReleaseSemaphore(m_copies.get(), 1, &before) && before + 1 == kMaxCopies;",
+     "alone = ReleaseSemaphore(m_copies.get(), 1, &before);", "Startup*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
@@ -137,7 +143,8 @@ class WineSession:
     def __enter__(self):
         self.prefix = tempfile.mkdtemp(prefix="skelvane-slips.")
         out = run(["bash", "-c", ". tools/wine_session.sh; wine_session_start \"$1\" 1024x768x24 force-xvfb >/dev/null;"
-                   " echo \"$DISPLAY $_xvfb_pid ${_audio_pid:--} ${_audio_dir:--}\"", "-", self.prefix],
+                   " echo \"$DISPLAY $(cat $_xvfb_pidfile) $(cat ${_audio_dir:-/nonexistent}/server.pid 2>/dev/null || echo -)"
+                   " ${_audio_dir:--}\"", "-", self.prefix],
                   capture_output=True, text=True, check=True)
         self.display, self.xvfb, self.audio, self.audio_dir = out.stdout.split()
         self.env = dict(os.environ, WINEPREFIX=self.prefix, DISPLAY=self.display, WINEDEBUG="-all")
