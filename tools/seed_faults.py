@@ -144,9 +144,9 @@ class WineSession:
         self.prefix = tempfile.mkdtemp(prefix="skelvane-slips.")
         out = run(["bash", "-c", ". tools/wine_session.sh; wine_session_start \"$1\" 1024x768x24 force-xvfb >/dev/null;"
                    " echo \"$DISPLAY $(cat $_xvfb_pidfile) $(cat ${_audio_dir:-/nonexistent}/server.pid 2>/dev/null || echo -)"
-                   " ${_audio_dir:--}\"", "-", self.prefix],
+                   " ${_audio_dir:--} $_xvfb_pidfile\"", "-", self.prefix],
                   capture_output=True, text=True, check=True)
-        self.display, self.xvfb, self.audio, self.audio_dir = out.stdout.split()
+        self.display, self.xvfb, self.audio, self.audio_dir, self.xvfb_pidfile = out.stdout.split()
         self.env = dict(os.environ, WINEPREFIX=self.prefix, DISPLAY=self.display, WINEDEBUG="-all")
         if self.audio_dir != "-":
             self.env["XDG_RUNTIME_DIR"] = self.audio_dir
@@ -160,7 +160,7 @@ class WineSession:
                 os.kill(int(pid), signal.SIGTERM)
             except (ValueError, ProcessLookupError):
                 pass
-        run(["rm", "-rf", self.prefix] + ([self.audio_dir] if self.audio_dir != "-" else []))
+        run(["rm", "-rf", self.prefix, self.xvfb_pidfile] + ([self.audio_dir] if self.audio_dir != "-" else []))
 
 
 def build(build_dir, programs):
