@@ -78,19 +78,24 @@ protected:
     bool load(LaunchSettings& into) { return loadSettings(into, d3d); }
 };
 
-// This program's import slot of a registry call, found by name.
-void** importSlot(const char* name) {
+// Swaps this program's import of a registry call, found by name, with `other`; twice gives it back.
+void swapImport(const char* name, void*& other) {
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
     const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
     for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports); d->Name; ++d) {
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        auto* slot = reinterpret_cast<void**>(base + d->FirstThunk);
         for (auto* n = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk); n->u1.AddressOfData; ++n, ++slot)
             if (!IMAGE_SNAP_BY_ORDINAL(n->u1.Ordinal) &&
-                std::string(reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + n->u1.AddressOfData)->Name) == name)
-                return reinterpret_cast<void**>(&slot->u1.Function);
+                std::string(reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + n->u1.AddressOfData)->Name) == name) {
+                DWORD was;
+                VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
+                std::swap(*slot, other);
+                VirtualProtect(slot, sizeof *slot, was, &was);
+                return;
+            }
     }
-    return nullptr;
+    FAIL() << name << " is not imported";
 }
 
 // While it lives, the registry takes only the first `budget` writes and deletions of values, as
@@ -102,29 +107,17 @@ public:
     static int made() { return s_made; }
 
 private:
-    using Set = LONG(WINAPI*)(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD);
-    using Delete = LONG(WINAPI*)(HKEY, LPCWSTR);
     static LONG WINAPI set(HKEY k, LPCWSTR n, DWORD r, DWORD t, const BYTE* d, DWORD c) {
-        return ++s_made > s_budget ? ERROR_ACCESS_DENIED : s_set(k, n, r, t, d, c);
+        using Set = decltype(&RegSetValueExW);
+        return ++s_made > s_budget ? ERROR_ACCESS_DENIED : reinterpret_cast<Set>(s_set)(k, n, r, t, d, c);
     }
-    static LONG WINAPI remove(HKEY k, LPCWSTR n) { return ++s_made > s_budget ? ERROR_ACCESS_DENIED : s_delete(k, n); }
-    template <class F>
-    static void swap(const char* name, F& original, F standIn) {
-        void** slot = importSlot(name);
-        ASSERT_TRUE(slot) << name;
-        DWORD was;
-        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
-        if (!original) {
-            original = reinterpret_cast<F>(*slot);
-            *slot = reinterpret_cast<void*>(standIn);
-        } else {
-            *slot = reinterpret_cast<void*>(std::exchange(original, nullptr));
-        }
-        VirtualProtect(slot, sizeof *slot, was, &was);
+    static LONG WINAPI remove(HKEY k, LPCWSTR n) {
+        return ++s_made > s_budget ? ERROR_ACCESS_DENIED : reinterpret_cast<decltype(&RegDeleteValueW)>(s_delete)(k, n);
     }
-    void swap() { swap("RegSetValueExW", s_set, &set), swap("RegDeleteValueW", s_delete, &remove); }
-    static inline Set s_set;
-    static inline Delete s_delete;
+    static void swap() { swapImport("RegSetValueExW", s_set), swapImport("RegDeleteValueW", s_delete); }
+    // The stand-ins while the registry's own calls are in place, the registry's own while cut.
+    static inline void* s_set = reinterpret_cast<void*>(&set);
+    static inline void* s_delete = reinterpret_cast<void*>(&remove);
     static inline int s_budget, s_made;
 };
 
