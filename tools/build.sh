@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds both Windows targets and fills dist/win32 and dist/win64.
+# Builds both Windows targets, fills dist/win32 and dist/win64 and packs each game folder
+# (build/win32/Skelvane-VERSION-win32.zip and its .sha256; tools/release.sh makes the release ones).
 # Usage: tools/build.sh [win32|win64 ...]   (both when none is named)
 set -euo pipefail
 cd "$(dirname "$0")/.."
