@@ -7,24 +7,26 @@
 
 #include <cstdint>
 
+namespace {
+
+[[noreturn]] void endOverrun(const char* line) {
+    OutputDebugStringA(line);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(STATUS_STACK_BUFFER_OVERRUN));
+    __builtin_unreachable();
+}
+
+}  // namespace
+
 extern "C" {
 
 // Read by every protected function, so it must hold its final value before the first of them runs:
 // the seeding below is the first constructor of the program and is not protected itself.
 void* __stack_chk_guard = reinterpret_cast<void*>(static_cast<uintptr_t>(0x5EED5A1E));
 
-[[noreturn]] void __stack_chk_fail() {
-    OutputDebugStringA("Stack smashing detected.\n");
-    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(STATUS_STACK_BUFFER_OVERRUN));
-    __builtin_unreachable();
-}
+[[noreturn]] void __stack_chk_fail() { endOverrun("Stack smashing detected.\n"); }
 
 // Called by the checked memory and string functions on an overflow they would have made.
-[[noreturn]] void __chk_fail() {
-    OutputDebugStringA("Buffer overflow detected.\n");
-    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(STATUS_STACK_BUFFER_OVERRUN));
-    __builtin_unreachable();
-}
+[[noreturn]] void __chk_fail() { endOverrun("Buffer overflow detected.\n"); }
 
 }  // extern "C"
 

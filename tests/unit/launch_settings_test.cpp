@@ -108,8 +108,7 @@ public:
 
 private:
     static LONG WINAPI set(HKEY k, LPCWSTR n, DWORD r, DWORD t, const BYTE* d, DWORD c) {
-        using Set = decltype(&RegSetValueExW);
-        return ++s_made > s_budget ? ERROR_ACCESS_DENIED : reinterpret_cast<Set>(s_set)(k, n, r, t, d, c);
+        return ++s_made > s_budget ? ERROR_ACCESS_DENIED : reinterpret_cast<decltype(&RegSetValueExW)>(s_set)(k, n, r, t, d, c);
     }
     static LONG WINAPI remove(HKEY k, LPCWSTR n) {
         return ++s_made > s_budget ? ERROR_ACCESS_DENIED : reinterpret_cast<decltype(&RegDeleteValueW)>(s_delete)(k, n);
