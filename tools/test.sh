@@ -14,6 +14,8 @@ tools/build.sh "${builds[@]}"
 kernel=0
 tools/kernel_runs_32bit.sh || kernel=$?
 [ "$kernel" -le 1 ] || exit 1
+# The Wine tests run one at a time (CTest resource lock), the checks that need no Wine beside them.
+jobs=$(nproc 2>/dev/null || echo 2)
 
 . tools/wine_session.sh
 prefix=""
@@ -26,7 +28,7 @@ for build in "${builds[@]}"; do
   log=build/$build/Testing/Temporary/LastTest.log
   if [ "$build" = win32 ] && [ "$kernel" -eq 1 ]; then
     status=0
-    (cd "build/$build" && ctest --output-on-failure -L no-wine "$@") || status=$?
+    (cd "build/$build" && ctest --output-on-failure -j "$jobs" -L no-wine "$@") || status=$?
     [ "$status" -eq 0 ] || overall=1
     checks=$(grep -c '^[0-9]*/[0-9]* Testing:' "$log" || true)
     passed=$(grep -c '^Test Passed\.' "$log" || true)
@@ -36,7 +38,7 @@ for build in "${builds[@]}"; do
   prefix=$(mktemp -d /tmp/skelvane-test-prefix.XXXXXX)
   wine_session_start "$prefix" "${SKELVANE_TEST_SCREEN:-1024x768x24}" force-xvfb
   status=0
-  (cd "build/$build" && ctest --output-on-failure "$@") || status=$?
+  (cd "build/$build" && ctest --output-on-failure -j "$jobs" "$@") || status=$?
   wine_session_stop
   rm -rf "$prefix"
   prefix=""
