@@ -3,7 +3,9 @@
 # against both builds: the shipping 32-bit one first, then the 64-bit one. Each build's suite runs
 # in a throwaway prefix on a private virtual display, with a private sound server whose devices the
 # sound tests check (tools/wine_session.sh). Arguments go to ctest (e.g. -R unit);
-# SKELVANE_BUILDS=win32 (or win64) runs one build's suite only.
+# SKELVANE_BUILDS=win32 (or win64) runs one build's suite only. Within a suite the tests that need no
+# Wine, and the small desktops with sessions of their own, run beside the Wine tests of the suite's
+# session, which run one at a time (CTest resource locks, tests/CMakeLists.txt).
 # The last lines say, per build, how many test programs and GoogleTest cases ran and passed.
 # Where the kernel cannot execute 32-bit programs, the 32-bit build runs only its checks that need
 # no Wine (CTest label no-wine), and its summary line says NOT RUN.
@@ -14,7 +16,6 @@ tools/build.sh "${builds[@]}"
 kernel=0
 tools/kernel_runs_32bit.sh || kernel=$?
 [ "$kernel" -le 1 ] || exit 1
-# The Wine tests run one at a time (CTest resource lock), the checks that need no Wine beside them.
 jobs=$(nproc 2>/dev/null || echo 2)
 
 . tools/wine_session.sh
