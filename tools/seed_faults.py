@@ -4,8 +4,8 @@
 For every slip: the product file is patched (one distinctive line, matched exactly), the 32-bit
 build of the test programs is brought up to date, the test programs run under Wine (then the checks
 of the scripts and the package, for slips there), and the file is put back as it was, whatever
-happened. It prints which tests failed for each slip and exits
-non-zero when a slip went uncaught or no longer applies to the code.
+happened. It prints which tests failed for each slip and exits non-zero when a slip went uncaught
+or no longer applies to the code.
 
 Usage: tools/seed_faults.py [--all] [--full] [--build win32|win64] [SLIP ...]
   SLIP     numbers of the slips to seed (all when none is named)
