@@ -20,6 +20,8 @@ def entry_time():
     epoch = os.environ.get("SOURCE_DATE_EPOCH")
     if not epoch:
         return ZIP_EPOCH
+    if not (epoch.isascii() and epoch.isdigit()):
+        sys.exit("make_package.py: SOURCE_DATE_EPOCH is %r; it must be a whole number of seconds since 1970" % epoch)
     return max(ZIP_EPOCH, time.gmtime(int(epoch))[:6])
 
 
@@ -35,6 +37,8 @@ def main():
     if len(sys.argv) < 3:
         sys.exit(__doc__)
     zip_path, files = sys.argv[1], sys.argv[2:]
+    if not os.path.isdir(os.path.dirname(os.path.abspath(zip_path))):
+        sys.exit("make_package.py: the folder of %s does not exist" % zip_path)
     folder = os.path.splitext(os.path.basename(zip_path))[0]
     date = entry_time()
     by_name = {os.path.basename(f): f for f in files}

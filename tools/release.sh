@@ -7,8 +7,9 @@
 # toolchain gets the same bytes and the same checksums.
 # Usage: tools/release.sh [OUTPUT_DIR]
 set -euo pipefail
+# A relative OUTPUT_DIR is the caller's; the default is release/ of the repository.
+out=$(realpath -m "${1:-$(dirname "$0")/../release}")
 cd "$(dirname "$0")/.."
-out=$(realpath -m "${1:-release}")
 
 git rev-parse --verify -q HEAD >/dev/null || { echo "release: $PWD is not a git checkout with a commit" >&2; exit 1; }
 changes=$(git status --porcelain --untracked-files=normal)
@@ -18,7 +19,7 @@ if [ -n "$changes" ]; then
   exit 1
 fi
 
-tools/setup.sh >/dev/null
+tools/setup.sh --build-only >/dev/null  # it runs nothing it builds: no Wine
 commit=$(git rev-parse HEAD)
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct HEAD)
 export SOURCE_DATE_EPOCH

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the launcher under Wine: the shipping 32-bit build from dist/win32, or the
-# 64-bit one from dist/win64 with SKELVANE_BUILD=win64.
+# 64-bit one from dist/win64 with SKELVANE_BUILD=win64 (or where the kernel cannot execute 32-bit
+# programs and SKELVANE_BUILD is not set).
 # With DISPLAY set it runs on that display. Without one it starts a private virtual display and a
 # private sound server (so that the sound page lists real devices; tools/audio_server.sh), and
 # writes a screenshot of the display every few seconds to the file SKELVANE_SHOT names (default
@@ -12,6 +13,21 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${SKELVANE_BUILD:-win32}
 case "$build" in win32|win64) ;; *) echo "run: SKELVANE_BUILD must be win32 or win64" >&2; exit 2 ;; esac
+# A kernel that cannot execute 32-bit programs runs the 64-bit build of the same source instead.
+if [ "$build" = win32 ]; then
+  tools/setup.sh --build-only  # binutils, for the probe
+  kernel=0
+  tools/kernel_runs_32bit.sh || kernel=$?
+  [ "$kernel" -le 1 ] || exit 1
+  if [ "$kernel" -eq 1 ]; then
+    if [ -n "${SKELVANE_BUILD:-}" ]; then
+      echo "run: SKELVANE_BUILD=win32 asks for the 32-bit build, but this machine's kernel cannot execute 32-bit programs; run the 64-bit one (SKELVANE_BUILD=win64)" >&2
+      exit 2
+    fi
+    echo "run: this machine's kernel cannot execute 32-bit programs: running the 64-bit build (dist/win64) of the same source"
+    build=win64
+  fi
+fi
 tools/build.sh "$build"
 
 . tools/wine_session.sh

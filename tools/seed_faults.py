@@ -2,9 +2,10 @@
 """Seeds plausible slips into the launcher, one at a time, and checks that the tests catch each.
 
 For every slip: the product file is patched (one distinctive line, matched exactly), the 32-bit
-build of the test programs is brought up to date, the test programs run under Wine, and the file
-is put back as it was, whatever happened. It prints which tests failed for each slip and exits
-non-zero when a slip went uncaught or no longer applies to the code.
+build of the test programs is brought up to date, the test programs run under Wine (then the checks
+of the scripts and the package, for slips there), and the file is put back as it was, whatever
+happened. It prints which tests failed for each slip and exits non-zero when a slip went uncaught
+or no longer applies to the code.
 
 Usage: tools/seed_faults.py [--all] [--full] [--build win32|win64] [SLIP ...]
   SLIP     numbers of the slips to seed (all when none is named)
@@ -122,12 +123,18 @@ SLIPS = [
     (30, "power settings: switched back on while another copy still runs", "src/app/power_settings.cpp",
      "alone = ReleaseSemaphore(m_copies.get(), 1, &before) && before + 1 == kMaxCopies;",
      "alone = ReleaseSemaphore(m_copies.get(), 1, &before);", "Startup*"),
+    (31, "kernel probe: any failed 32-bit probe taken for a kernel that refuses them", "tools/kernel_runs_32bit.sh",
+     "[ \"$status\" -eq 126 ] && grep -q 'Exec format error' \"$work/err\" && exit 1",
+     "[ \"$status\" -ne 0 ] && exit 1", "KernelProbe*"),
+    (32, "package: the commit's time put in the zip in the builder's time zone", "tools/make_package.py",
+     "time.gmtime(int(epoch))", "time.localtime(int(epoch))", "Reproducible*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
-PROGRAMS = ["unit", "end_to_end", "caps_check_small_desktop", "graphics_page_small_desktop"]
+PROGRAMS = ["unit", "end_to_end", "caps_check_small_desktop", "graphics_page_small_desktop", "kernel_probe",
+            "reproducible_build"]
 TARGETS = {"unit": ["unit_tests"], "end_to_end": ["e2e_tests"], "caps_check_small_desktop": ["caps_check_e2e"],
-           "graphics_page_small_desktop": ["e2e_tests"]}
+           "graphics_page_small_desktop": ["e2e_tests"], "kernel_probe": [], "reproducible_build": ["package_zip"]}
 # The small-desktop entries choose their tests themselves: they run only for slips in their part.
 SUITES = {"caps_check_small_desktop": ["DeviceCheck.x"], "graphics_page_small_desktop": ["SmallDesktop.x"]}
 
@@ -165,6 +172,8 @@ class WineSession:
 
 def build(build_dir, programs):
     targets = sorted({t for p in programs for t in TARGETS[p]})
+    if not targets:
+        return True, ""
     r = run(["cmake", "--build", build_dir, "-j", str(os.cpu_count() or 2), "--target"] + targets,
             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     return r.returncode == 0, r.stdout
