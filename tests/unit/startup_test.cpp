@@ -90,7 +90,8 @@ TEST(Startup, PowerSavingIsOffWhileTheModuleRunsAndTheLastLiveCopyGivesBackWhatT
     EXPECT_TRUE(screenSaverActive());
     EXPECT_EQ(win::g_module.instance(), nullptr);
 
-    // Copies that end in another order than they started, and one killed while it holds.
+    // Copies that end in another order than they started, and one killed while it holds (the
+    // death test's own process, which runs this test up to there as well).
     ASSERT_TRUE(appInit(GetModuleHandleW(nullptr)));
     EXPECT_EXIT({
         CPowerSettings killed;
