@@ -1,6 +1,8 @@
 // The screen saver and the monitor's power saving, switched off while the game runs and given
-// back as they were when it ends, unless another copy of the launcher still runs: its game must
-// not have them switched back on under it.
+// back when it ends. Copies of the launcher in one session share them: the last copy to end gives
+// back what the first one found, and a copy that died on the way no longer counts. Keeping that
+// account takes a lock shared by the copies (a named mutex around a named block of memory); the
+// start-up sequence otherwise takes no lock, and this one is held only for a few calls.
 #pragma once
 
 #include <windows.h>
@@ -9,23 +11,16 @@
 
 class CPowerSettings {
 public:
-    // Reads the three settings, then switches them off (without touching the user profile).
+    // Switches the three settings off (without touching the user profile); the first copy to do
+    // so notes what it found.
     void switchOff();
-    // Gives back what switchOff found when no other copy holds them off; does nothing when
-    // switchOff did not run.
+    // Gives back what the first copy found when no other live copy holds them off; does nothing
+    // when switchOff did not run.
     void restore();
 
 private:
-    struct Saved {
-        UINT getAction, setAction;
-        BOOL wasOn;
-        bool known;
-    };
-    Saved m_saved[3] = {
-        {SPI_GETSCREENSAVEACTIVE, SPI_SETSCREENSAVEACTIVE, FALSE, false},
-        {SPI_GETLOWPOWERACTIVE, SPI_SETLOWPOWERACTIVE, FALSE, false},
-        {SPI_GETPOWEROFFACTIVE, SPI_SETPOWEROFFACTIVE, FALSE, false},
-    };
-    // This copy's unit of the semaphore the copies in this session share, held between the two.
-    win::CKernelHandle m_copies;
+    // The block the copies share, open while this copy holds power saving off, and this copy's
+    // place in it.
+    win::CKernelHandle m_shared;
+    size_t m_place = 0;
 };

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win/named_lock.h"
+
 namespace {
 
 // Stored device identifiers are GUID strings of 38 characters; anything that does not fit here
@@ -12,8 +14,14 @@ constexpr DWORD kIdentifierCapacity = 256;
 
 // Set in the root key while a save runs and removed once the whole set is written: a save cut
 // short (the process killed, a write refused) leaves it, and the next start then takes the stored
-// values for the mixture of two sets they may be rather than use them.
+// values for the mixture of two sets they may be rather than use them. A value of the launcher's
+// own beside the engine's, on purpose: a load fails while it is there, and a save that cannot
+// write it writes nothing.
 constexpr wchar_t kSaveIncomplete[] = L"SaveIncomplete";
+
+// Held around each whole load and each whole save, so that two copies of the launcher at their
+// dialogs never read a set another is writing, nor take its mark away from under it.
+constexpr wchar_t kSettingsLock[] = L"Local\\Skelvane.Settings.Lock";
 
 // A GUID in the registry-string form: braces, upper-case hexadecimal, hyphens.
 std::wstring guidString(const GUID& guid) {
@@ -255,6 +263,7 @@ void applySpeakerModeDefault(SoundSettings& sound, ISpeakerConfigSource& source)
 }
 
 bool loadSettings(LaunchSettings& settings, IDirect3D9& d3d) {
+    const win::CNamedLock lock(kSettingsLock);
     const win::CRegKey root = openKey(HKEY_CURRENT_USER, kSettingsKey, KEY_READ);
     if (!root) return false;
 
@@ -270,6 +279,7 @@ bool loadSettings(LaunchSettings& settings, IDirect3D9& d3d) {
 }
 
 bool saveSettings(const LaunchSettings& settings, IDirect3D9& d3d) {
+    const win::CNamedLock lock(kSettingsLock);
     const win::CRegKey root = openOrCreateKey(HKEY_CURRENT_USER, kSettingsKey);
     if (!root) return false;
 
@@ -285,5 +295,8 @@ bool saveSettings(const LaunchSettings& settings, IDirect3D9& d3d) {
 
     const win::CRegKey sound = openOrCreateKey(root.get(), kSoundSubkey);
     ok &= sound && saveSound(sound.get(), settings.SoundSettings);
-    return ok && RegDeleteValueW(root.get(), kSaveIncomplete) == ERROR_SUCCESS;
+    if (!ok) return false;
+    // Gone only when a copy that did not wait for the lock saved meanwhile: all of ours is written.
+    const LONG unmarked = RegDeleteValueW(root.get(), kSaveIncomplete);
+    return unmarked == ERROR_SUCCESS || unmarked == ERROR_FILE_NOT_FOUND;
 }

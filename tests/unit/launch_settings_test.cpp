@@ -4,6 +4,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
+#include <climits>
+#include <functional>
+#include <future>
 #include <map>
 #include <set>
 #include <string>
@@ -99,16 +103,21 @@ void swapImport(const char* name, void*& other) {
 }
 
 // While it lives, the registry takes only the first `budget` writes and deletions of values, as
-// if the process had been killed after them.
+// if the process had been killed after them; `midway` runs once, right after the first write.
 class CutShort {
 public:
-    explicit CutShort(int budget) { s_budget = budget, s_made = 0, swap(); }
+    explicit CutShort(int budget, std::function<void()> midway = {}) {
+        s_budget = budget, s_made = 0, s_midway = std::move(midway), swap();
+    }
     ~CutShort() { swap(); }
     static int made() { return s_made; }
 
 private:
     static LONG WINAPI set(HKEY k, LPCWSTR n, DWORD r, DWORD t, const BYTE* d, DWORD c) {
-        return ++s_made > s_budget ? ERROR_ACCESS_DENIED : reinterpret_cast<decltype(&RegSetValueExW)>(s_set)(k, n, r, t, d, c);
+        const LONG result = ++s_made > s_budget ? ERROR_ACCESS_DENIED
+                                                : reinterpret_cast<decltype(&RegSetValueExW)>(s_set)(k, n, r, t, d, c);
+        if (const auto midway = std::exchange(s_midway, nullptr)) midway();
+        return result;
     }
     static LONG WINAPI remove(HKEY k, LPCWSTR n) {
         return ++s_made > s_budget ? ERROR_ACCESS_DENIED : reinterpret_cast<decltype(&RegDeleteValueW)>(s_delete)(k, n);
@@ -118,6 +127,7 @@ private:
     static inline void* s_set = reinterpret_cast<void*>(&set);
     static inline void* s_delete = reinterpret_cast<void*>(&remove);
     static inline int s_budget, s_made;
+    static inline std::function<void()> s_midway;
 };
 
 struct FakeSpeakers : ISpeakerConfigSource {
@@ -243,4 +253,29 @@ TEST_F(LaunchSettingsTest, ASaveCutShortAnywhereLeavesTheOldSetTheNewOneOrAnInco
             break;
         }
     }
+}
+
+// Another copy that loads or saves while a save runs waits for it: it neither reads the set half
+// written nor takes the mark away from under it. A mark already gone at the end (taken by a copy
+// that does not wait) does not fail a save whose own writes all succeeded. A thread stands in for
+// the other copy: the lock is the system's, and holds back a thread as it does a process.
+TEST_F(LaunchSettingsTest, AnotherCopyLoadingOrSavingWaitsForAWholeSave) {
+    LaunchSettings theirs = chosen(), seen;
+    theirs.SoundSettings.SoundSampleRate = 48000;
+    std::future<bool> copy;
+    {
+        const CutShort cut(INT_MAX, [&] {
+            copy = std::async(std::launch::async, [&] { return load(seen) && saveSettings(theirs, d3d); });
+            // Time enough for the other copy to finish, unless it is held back.
+            copy.wait_for(std::chrono::milliseconds(500));
+        });
+        EXPECT_TRUE(saveSettings(chosen(), d3d)) << "the other copy took the mark away";
+        EXPECT_TRUE(copy.get());
+    }
+    EXPECT_EQ(seen, chosen());
+    LaunchSettings last;
+    EXPECT_TRUE(load(last) && last == theirs);
+
+    const CutShort cut(INT_MAX, [] { RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"SaveIncomplete"); });
+    EXPECT_TRUE(saveSettings(chosen(), d3d));
 }

@@ -2,6 +2,9 @@
 // settings and the heaps.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <cstdint>
 #include <string>
 
 #include "app/os_version.h"
@@ -10,7 +13,24 @@
 #include "res/resource.h"
 #include "win/module.h"
 
+extern "C" void* __stack_chk_guard;
+
 namespace {
+
+// Noted by the first constructor after the stack guard's seeding: the guard must be final by then.
+uintptr_t g_guardAtStart;
+__attribute__((constructor(102))) void noteGuardAtStart() {
+    g_guardAtStart = reinterpret_cast<uintptr_t>(__stack_chk_guard);
+}
+
+// Writes `length` bytes into a protected buffer of eight, through a pointer the compiler cannot
+// follow (it would cut the writes to the buffer's size).
+__attribute__((noinline)) void overrun(size_t length) {
+    char buffer[8];
+    char* p = buffer;
+    __asm__ volatile("" : "+r"(p));
+    for (size_t i = 0; i < length; ++i) p[i] = 'x';
+}
 
 BOOL screenSaverActive() {
     BOOL on = FALSE;
@@ -47,7 +67,17 @@ TEST(OperatingSystem, WindowsTwoThousandOrLaterIsRequired) {
     }
 }
 
-TEST(Startup, PowerSavingIsOffWhileTheModuleRunsAndBackAfterItOrAFailedStartUnlessAnotherCopyRuns) {
+TEST(StackGuard, RandomInEachProcessBeforeItsFirstConstructorAndAnOverrunEndsTheProcess) {
+    const uintptr_t guard = reinterpret_cast<uintptr_t>(__stack_chk_guard);
+    EXPECT_NE(guard, 0x5EED5A1Eu) << "still the fixed starting value";
+    EXPECT_EQ(g_guardAtStart, guard) << "seeded after the program's own constructors began";
+    EXPECT_EXIT(ExitProcess(static_cast<UINT>(reinterpret_cast<uintptr_t>(__stack_chk_guard))),
+                [guard](int code) { return static_cast<UINT>(code) != static_cast<UINT>(guard); }, "")
+        << "another process has the same guard";
+    EXPECT_EXIT(overrun(64), ::testing::ExitedWithCode(static_cast<int>(STATUS_STACK_BUFFER_OVERRUN)), "");
+}
+
+TEST(Startup, PowerSavingIsOffWhileTheModuleRunsAndTheLastLiveCopyGivesBackWhatTheFirstFound) {
     EXPECT_TRUE(enableLowFragmentationHeap(GetProcessHeap()));
     SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
     if (!screenSaverActive()) GTEST_SKIP() << "this system cannot switch the screen saver";
@@ -60,12 +90,20 @@ TEST(Startup, PowerSavingIsOffWhileTheModuleRunsAndBackAfterItOrAFailedStartUnle
     EXPECT_TRUE(screenSaverActive());
     EXPECT_EQ(win::g_module.instance(), nullptr);
 
-    CPowerSettings otherCopy;
+    // Copies that end in another order than they started, and one killed while it holds (the
+    // death test's own process, which runs this test up to there as well).
     ASSERT_TRUE(appInit(GetModuleHandleW(nullptr)));
+    EXPECT_EXIT({
+        CPowerSettings killed;
+        killed.switchOff();
+        TerminateProcess(GetCurrentProcess(), 3);
+    }, ::testing::ExitedWithCode(3), "");
+    CPowerSettings otherCopy;
     otherCopy.switchOff();
     appTerm();
     EXPECT_FALSE(screenSaverActive()) << "another copy's game still runs";
     otherCopy.restore();
+    EXPECT_TRUE(screenSaverActive()) << "the last live copy gives back what the first one found";
 }
 
 }  // namespace
