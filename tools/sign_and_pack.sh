@@ -109,7 +109,7 @@ pack() {
     [ -z "$problems" ] || { mapfile -t lines <<<"$problems"; refuse "${lines[@]}"; }
     name=${name%.zip}-game.zip
   fi
-  stage=$(mktemp -d /tmp/skelvane-pack.XXXXXX)
+  stage=$(mktemp -d /tmp/skelvane-pack.XXXXXX)  # not local: the trap removes it when the script ends
   trap 'rm -rf "$stage"' EXIT
   python3 -m zipfile -e "$zip" "$stage"
   folder=$stage/$(basename "$zip" .zip)
@@ -122,9 +122,9 @@ pack() {
   echo "$out/$name"
 }
 
-command=${1:-}
-case $command in
+usage="usage: sign_and_pack.sh check [ENGINE_DIR] | pack PLATFORM ZIP OUTPUT_DIR [ENGINE_DIR]"
+case ${1:-} in
   check) shift; check "$@" ;;
-  pack) shift; [ $# -ge 3 ] || { sed -n '2,/^$/s/^# \?//p' "$0" >&2; exit 2; }; pack "$@" ;;
-  *) sed -n '2,/^$/s/^# \?//p' "$0" >&2; exit 2 ;;
+  pack) shift; [ $# -ge 3 ] || { echo "$usage" >&2; exit 2; }; pack "$@" ;;
+  *) echo "$usage" >&2; exit 2 ;;
 esac
