@@ -6,10 +6,11 @@
 set -u
 objdump=$1; shift
 list=$(dirname "$0")/../tools/launcher_imports.txt
+# The names the list gives for a library of the format of the folder's programs.
+want() { awk -v format="$format" -v library="$1" '$1 == format && $2 == library { $1 = $2 = ""; print }' "$list" | xargs; }
 status=0
 for dir in "$@"; do
   format=$("$objdump" -f "$dir/fmod.dll" | sed -n 's/.*file format //p')
-  want() { awk -v format="$format" -v library="$1" '$1 == format && $2 == library { $1 = $2 = ""; print }' "$list" | xargs; }
   # The export name table of the library, then the names the launcher imports from each library.
   exported=$("$objdump" -p "$dir/fmod.dll" |
     sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/s/^\s*\[ *[0-9]*\] //p' | sort | xargs)
