@@ -5,11 +5,22 @@
 #   Skelvane-VERSION-win32.zip, Skelvane-VERSION-win64.zip and a .sha256 file for each.
 # The files in the zips carry the commit's time, so anybody who builds the same commit with the same
 # toolchain gets the same bytes and the same checksums.
-# Usage: tools/release.sh [OUTPUT_DIR]
+# With --engine DIR the packages hold the studio's Korvex.dll and fmod.dll from DIR (the 64-bit ones
+# from DIR/win64) instead of the stand-ins; with a certificate in the environment the programs are
+# signed before they are packed (tools/sign_and_pack.sh).
+# Usage: tools/release.sh [--engine DIR] [OUTPUT_DIR]
 set -euo pipefail
+engine=""
+if [ "${1:-}" = --engine ]; then
+  [ $# -ge 2 ] || { echo "usage: tools/release.sh [--engine DIR] [OUTPUT_DIR]" >&2; exit 2; }
+  engine=$(realpath -m "$2")
+  shift 2
+fi
 # A relative OUTPUT_DIR is the caller's; the default is release/ of the repository.
 out=$(realpath -m "${1:-$(dirname "$0")/../release}")
 cd "$(dirname "$0")/.."
+tools/setup.sh --build-only >/dev/null  # it runs nothing it builds: no Wine
+tools/sign_and_pack.sh check "$engine"
 
 git rev-parse --verify -q HEAD >/dev/null || { echo "release: $PWD is not a git checkout with a commit" >&2; exit 1; }
 changes=$(git status --porcelain --untracked-files=normal)
@@ -19,7 +30,6 @@ if [ -n "$changes" ]; then
   exit 1
 fi
 
-tools/setup.sh --build-only >/dev/null  # it runs nothing it builds: no Wine
 commit=$(git rev-parse HEAD)
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct HEAD)
 export SOURCE_DATE_EPOCH
@@ -31,6 +41,7 @@ mkdir "$work/tree"
 git archive --format=tar HEAD | tar -x -C "$work/tree"
 
 mkdir -p "$out"
+sums=()
 for platform in win32 win64; do
   case $platform in
     win32) toolchain=cmake/mingw-i686.cmake ;;
@@ -41,8 +52,9 @@ for platform in win32 win64; do
         -DCMAKE_BUILD_TYPE=Release -DSKELVANE_TESTS=OFF >"$work/$platform.log" 2>&1 &&
     cmake --build "$work/tree/build/$platform" -j "$(nproc)" >>"$work/$platform.log" 2>&1 ||
     { cat "$work/$platform.log" >&2; echo "release: the $platform build failed" >&2; exit 1; }
-  cp "$work/tree/build/$platform/Skelvane-$version-$platform.zip"* "$out/"
+  package=$(tools/sign_and_pack.sh pack "$platform" "$work/tree/build/$platform/Skelvane-$version-$platform.zip" "$out" "$engine")
+  sums+=("$(basename "$package").sha256")
 done
 
 echo "release: Skelvane $version from commit $commit ($(git log -1 --format=%cI HEAD)) in $out:"
-(cd "$out" && cat "Skelvane-$version-win32.zip.sha256" "Skelvane-$version-win64.zip.sha256")
+(cd "$out" && cat "${sums[@]}")

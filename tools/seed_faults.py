@@ -146,6 +146,11 @@ SLIPS = [
      "[ \"$status\" -ne 0 ] && exit 1", "KernelProbe*"),
     (40, "package: the commit's time put in the zip in the builder's time zone", "tools/make_package.py",
      "time.gmtime(int(epoch))", "time.localtime(int(epoch))", "Reproducible*"),
+    # Slips in the release scripts: "ctest:NAME" runs that CTest entry alone.
+    (41, "release: a studio library of the other architecture is packed", "tools/sign_and_pack.sh",
+     '[ "$got" = "$format" ] ||', '[ -n "$got" ] ||', "ctest:release_signing"),
+    (42, "release: a library the studio signed already is signed again", "tools/sign_and_pack.sh",
+     "if is_signed \"$file\"; then", "if false; then", "ctest:release_signing"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
@@ -223,6 +228,10 @@ def seed(slip, build_dir, session, all_programs, full, baseline):
     try:
         with open(source, "w", encoding="utf-8", newline="") as f:
             f.write(original.replace(old, new, 1))
+        if tests.startswith("ctest:"):
+            r = run(["ctest", "--test-dir", build_dir, "--output-on-failure", "-R", "^%s$" % tests[6:]],
+                    stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+            return ([tests[6:]] if r.returncode != 0 else []), None
         caught = []
         for program in PROGRAMS:
             if caught and not all_programs:

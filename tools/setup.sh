@@ -12,6 +12,8 @@ build_packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   mingw-w64-i686-dev mingw-w64-x86-64-dev
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  # Authenticode signing of the release, and the throwaway certificates its test makes.
+  osslsigncode openssl
 )
 # Building and running the tests, and running the launcher.
 packages=(
