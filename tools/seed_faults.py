@@ -122,6 +122,16 @@ SLIPS = [
     (30, "power settings: switched back on while another copy still runs", "src/app/power_settings.cpp",
      "alone = ReleaseSemaphore(m_copies.get(), 1, &before) && before + 1 == kMaxCopies;",
      "alone = ReleaseSemaphore(m_copies.get(), 1, &before);", "Startup*"),
+    (31, "settings dialog: Ctrl+Tab no longer turns the page", "src/settings/page_keys.cpp",
+     "    case VK_TAB: return down(VK_SHIFT) ? -1 : 1;\n", "", "SettingsDialog.Keys*"),
+    (32, "sound page: the speakers' label after its list", "src/res/dialogs.rc",
+     '    CONTROL "T_SNDOUTPUT", -1, "Static", LABEL_STYLE, 8, 64, 176, 12\n'
+     '    CONTROL "", IDC_SND_SPEAKERS, "ComboBox", LIST_STYLE, 8, 76, 176, 64\n',
+     '    CONTROL "", IDC_SND_SPEAKERS, "ComboBox", LIST_STYLE, 8, 76, 176, 64\n'
+     '    CONTROL "T_SNDOUTPUT", -1, "Static", LABEL_STYLE, 8, 64, 176, 12\n', "Resources*:SettingsDialog.Keys*"),
+    (33, "warnings window: Esc does nothing", "src/settings/info_dialog.cpp",
+     "if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {", "if (LOWORD(wParam) == IDOK) {",
+     "WarningsWindow*:SmallDesktop*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
