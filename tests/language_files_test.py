@@ -52,13 +52,19 @@ class CheckerFindsFaults(unittest.TestCase):
     def test_faults_of_the_text(self):
         cases = [
             ("T_VIDEOADAPTER=Grafikkarte: \n", "T_VIDEOADAPTER=Grafikkarte:\n", "T_VIDEOADAPTER=", "end with a space"),
-            ("T_VADV=Erweitert...", "T_VADV=Erweitert", "T_VADV=", "ends with no mark or space"),
+            ("T_VADV=&Erweitert...", "T_VADV=&Erweitert", "T_VADV=", "ends with no mark or space"),
             ("T_OK=OK\n", "T_OK=OK\nT_OK=Gut\n", "T_OK=Gut", "T_OK again (first on line"),
-            ("T_GLOW=Leuchteffekt", "T_GLOWW=Leuchteffekt", "T_GLOWW", "unknown key 'T_GLOWW'"),
-            ("T_VSYNC=Vertikale Synchronisation (VSync)", "T_VSYNC=", "T_VSYNC=", "T_VSYNC is empty"),
+            ("T_GLOW=&Leuchteffekt", "T_GLOWW=&Leuchteffekt", "T_GLOWW", "unknown key 'T_GLOWW'"),
+            ("T_VSYNC=&Vertikale Synchronisation (VSync)", "T_VSYNC=", "T_VSYNC=", "T_VSYNC is empty"),
             ("werden.\\nBitte", "werden. Bitte", "T_INIT_ERROR_MSG", "has 0 \\n breaks, the English text 1"),
             ("T_START=Spielen", "Spielen", "Spielen", "no '='"),
             ("T_CANCEL=Abbrechen\n", "", None, "missing: T_CANCEL"),
+            # Access keys: one in each control's text, none shared within a dialog (both pages of
+            # the settings dialog count), none on the buttons Enter and Esc press or in other texts.
+            ("T_SNDFREQ=Abtast&rate", "T_SNDFREQ=&Abtastrate", "T_SNDFREQ=", "'A', which T_VRESOLUTION has too"),
+            ("T_TRIPLEBUF=&Dreifach", "T_TRIPLEBUF=Dreifach", "T_TRIPLEBUF=", "T_TRIPLEBUF has no access key"),
+            ("T_START=Spielen", "T_START=&Spielen", "T_START=", "T_START must have no access key"),
+            ("T_VIDEO=Grafik", "T_VIDEO=&Grafik", "T_VIDEO=", "no label of a control"),
         ]
         with tempfile.TemporaryDirectory() as folder:
             for old, new, at, expected in cases:

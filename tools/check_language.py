@@ -10,9 +10,15 @@ Faults (each with its line number where it has one):
     one counts, so a later one is a mistake), a line that is no comment and has no "=";
   - a text with another number of \\n breaks than the English one, a text that is empty where the
     English one is not, a text whose ending (space, colon, full stop, "...") differs from the
-    English one, a label shown right before a value (LABEL in the key list) without a closing space.
-The keys come from src/config/language_keys.h, the list the launcher is built from; the English
-texts from data/language-en.txt (or the file --english names, UTF-16 or UTF-8).
+    English one, a label shown right before a value (LABEL in the key list) without a closing space;
+  - access keys: every label, check box and button text of a dialog needs one "&" before the letter
+    that Alt presses with it (write "&&" for an "&" itself), except the buttons that Enter and Esc
+    already press (Start, OK, Cancel); within one dialog (the settings dialog with both its pages)
+    no two texts may share a letter; any other text (window captions, page tabs, messages, list
+    entries) takes none.
+The keys come from src/config/language_keys.h, the list the launcher is built from, the controls
+from the dialog templates in src/res/dialogs.rc; the English texts from data/language-en.txt (or
+the file --english names, UTF-16 or UTF-8).
 Exit status: 0 when every file is fine, 1 when one has a fault, 2 on wrong use.
 """
 import bisect
@@ -23,6 +29,12 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 KEY_LIST = ROOT / "src" / "config" / "language_keys.h"
+DIALOGS = ROOT / "src" / "res" / "dialogs.rc"
+# The templates shown together as one dialog, whose access keys must differ: the settings dialog
+# with its two pages.
+DIALOG_OF = {"IDD_PAGE_GRAPHICS": "IDD_SETTINGS", "IDD_PAGE_SOUND": "IDD_SETTINGS"}
+DIALOG_NAMES = {"IDD_SETTINGS": "the settings dialog (both pages)", "IDD_INFO": "the warnings window",
+                "IDD_VADVSET": "the advanced graphics dialog"}
 ENGLISH = ROOT / "data" / "language-en.txt"
 
 SPACES = " \u00a0\u202f"  # blank, no-break space, narrow no-break space
@@ -33,6 +45,48 @@ def launcher_keys():
     """Every key in the list's order, and the labels among them (texts shown right before a value)."""
     found = re.findall(r"\b(KEY|LABEL)\((T_[A-Z0-9_]+)\)", KEY_LIST.read_text(encoding="utf-8"))
     return [key for _, key in found], {key for kind, key in found if kind == "LABEL"}
+
+
+def access_texts():
+    """The texts that take an access key, {key: dialog}: every label, check box and button text of
+    the dialog templates but the buttons Enter and Esc press (OK, Cancel, the default button); and
+    the keys of those buttons."""
+    takes, pressed = {}, set()
+    templates = re.findall(r"^(IDD_\w+) DIALOGEX.*?^BEGIN$(.*?)^END$", DIALOGS.read_text(encoding="utf-8"), re.M | re.S)
+    for name, body in templates:
+        for key, ident, kind, style in re.findall(r'CONTROL "(T_\w+)", *([\w-]+), *"(\w+)", *([^,]*),', body):
+            if kind == "Button" and (ident in ("IDOK", "IDCANCEL") or "BS_DEFPUSHBUTTON" in style):
+                pressed.add(key)
+            else:
+                takes[key] = DIALOG_OF.get(name, name)
+    return takes, pressed
+
+
+def access_keys(text):
+    """The characters marked with a single "&" ("&&" is an "&" itself), "" for one at the end."""
+    return [m.group(1) for m in re.finditer(r"&(&|.?)", text, re.S) if m.group(1) != "&"]
+
+
+def check_access_key(key, value, number, access, taken, report):
+    takes, pressed = access
+    marks = access_keys(value)
+    if key not in takes:
+        if marks:
+            why = ("Enter or Esc already presses this button" if key in pressed else
+                   "it is no label of a control, the & would show as it is")
+            report(number, f"{key} must have no access key ('&'): {why}")
+        return
+    dialog = takes[key]
+    if len(marks) != 1 or not marks[0].isalnum():
+        what = "no access key" if not marks else "more than one '&'" if len(marks) > 1 else "an '&' before no letter"
+        report(number, f"{key} has {what}: put one & right before the letter that Alt is to press with it, a "
+                       f"letter no other text of {DIALOG_NAMES.get(dialog, dialog)} has (write && for an & itself)")
+        return
+    letter = marks[0].upper()
+    other = taken.setdefault((dialog, letter), key)
+    if other != key:
+        report(number, f"{key} has the access key '{letter}', which {other} has too in "
+                       f"{DIALOG_NAMES.get(dialog, dialog)}: choose another letter for one of them")
 
 
 class Lines:
@@ -108,7 +162,9 @@ def read_english(path):
     return english
 
 
-def check(path, keys, labels, english):
+def check(path, keys, labels, english, access=None):
+    access = access or access_texts()
+    taken = {}  # (dialog, letter): the first key with that access key
     found = []  # (line number, message); 0 for the whole file, None after every line
 
     def report(number, message):
@@ -157,6 +213,7 @@ def check(path, keys, labels, english):
         if value.count("\n") != model.count("\n"):
             report(number, f"{key} has {value.count(chr(10))} \\n breaks, the English text "
                            f"{model.count(chr(10))}")
+        check_access_key(key, value, number, access, taken, report)
         if key in labels and not ending(value)[1]:
             report(number, f"{key} stands right before a value and must end with a space")
         elif ending(value) != ending(model):

@@ -151,6 +151,16 @@ SLIPS = [
      '[ "$got" = "$format" ] ||', '[ -n "$got" ] ||', "ctest:release_signing"),
     (42, "release: a library the studio signed already is signed again", "tools/sign_and_pack.sh",
      "if is_signed \"$file\"; then", "if false; then", "ctest:release_signing"),
+    (43, "settings dialog: Ctrl+Tab no longer turns the page", "src/settings/page_keys.cpp",
+     "    case VK_TAB: return down(VK_SHIFT) ? -1 : 1;\n", "", "SettingsDialog.Keys*"),
+    (44, "sound page: the speakers' label after its list", "src/res/dialogs.rc",
+     '    CONTROL "T_SNDOUTPUT", -1, "Static", LABEL_STYLE, 8, 64, 176, 12\n'
+     '    CONTROL "", IDC_SND_SPEAKERS, "ComboBox", LIST_STYLE, 8, 76, 176, 64\n',
+     '    CONTROL "", IDC_SND_SPEAKERS, "ComboBox", LIST_STYLE, 8, 76, 176, 64\n'
+     '    CONTROL "T_SNDOUTPUT", -1, "Static", LABEL_STYLE, 8, 64, 176, 12\n', "Resources*:SettingsDialog.Keys*"),
+    (45, "warnings window: Esc does nothing", "src/settings/info_dialog.cpp",
+     "if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {", "if (LOWORD(wParam) == IDOK) {",
+     "WarningsWindow*:SmallDesktop*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.

@@ -74,7 +74,7 @@ INT_PTR CSettingsDialog::CInfoDialog::handleMessage(UINT msg, WPARAM wParam, LPA
         prepareReportControl();
         return FALSE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {  // Esc as OK: there is no close box
             ShowWindow(hwnd(), SW_HIDE);
             SetForegroundWindow(m_owner.hwnd());
             BringWindowToTop(m_owner.hwnd());

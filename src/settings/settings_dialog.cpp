@@ -6,6 +6,7 @@
 #include "config/language_keys.h"
 #include "res/resource.h"
 #include "settings/info_dialog.h"
+#include "settings/page_keys.h"
 #include "settings/sound_choices.h"
 #include "settings/settings_pages.h"
 #include "settings/vadv_dialog.h"
@@ -85,6 +86,7 @@ INT_PTR CSettingsDialog::run(HWND owner) {
 }
 
 bool CSettingsDialog::preTranslateMessage(MSG* msg) {
+    if (hwnd() && handlePageKey(hwnd(), item(IDC_TABS), *msg)) return true;
     // The modal loop serves this dialog; the warnings dialog beside it needs its keys too.
     const HWND info = m_info->hwnd();
     return info && (msg->hwnd == info || IsChild(info, msg->hwnd)) && IsDialogMessageW(info, msg);
@@ -124,9 +126,11 @@ void CSettingsDialog::createPages() {
         SetWindowPos(p->hwnd(), nullptr, page.left, page.top, page.right - page.left, page.bottom - page.top,
                      SWP_NOZORDER);
     }
-    // So that Tab and the arrow keys reach the lists on the pages, not only the buttons.
-    for (HWND parent : {tabs.handle(), m_pageGraphics->hwnd(), m_pageSound->hwnd()})
-        SetWindowLongPtrW(parent, GWL_EXSTYLE, GetWindowLongPtrW(parent, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    // The dialog manager goes on from a page's label (its access key) to the list after it only
+    // within a control parent. The tab control is none, so that it is a tab stop of its own; Tab
+    // from it into the page is handlePageKey's.
+    for (HWND page : {m_pageGraphics->hwnd(), m_pageSound->hwnd()})
+        SetWindowLongPtrW(page, GWL_EXSTYLE, GetWindowLongPtrW(page, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
     tabs.send(TCM_SETCURSEL, 0);
     showPage(0);
 }

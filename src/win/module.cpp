@@ -37,11 +37,15 @@ void CAppModule::removeMessageFilter(IMessageFilter* filter) {
 }
 
 bool CAppModule::filterMessage(MSG* msg) {
+    // IsDialogMessage, which filters call, offers the message to the hook again: it has had its turn.
+    if (m_filtering) return false;
+    m_filtering = true;
     // A filter may remove itself while it runs: walk a copy.
     const std::vector<IMessageFilter*> filters(m_filters.rbegin(), m_filters.rend());
-    for (IMessageFilter* f : filters)
-        if (f->preTranslateMessage(msg)) return true;
-    return false;
+    bool consumed = false;
+    for (auto f = filters.begin(); f != filters.end() && !consumed; ++f) consumed = (*f)->preTranslateMessage(msg);
+    m_filtering = false;
+    return consumed;
 }
 
 LRESULT CALLBACK CAppModule::msgFilterHook(int code, WPARAM wParam, LPARAM lParam) {

@@ -35,6 +35,7 @@ private:
     DWORD m_threadId = 0;
     HHOOK m_hook = nullptr;
     std::vector<IMessageFilter*> m_filters;
+    bool m_filtering = false;
 };
 
 extern CAppModule g_module;

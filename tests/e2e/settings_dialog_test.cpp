@@ -8,7 +8,7 @@ using namespace e2e;
 
 namespace {
 
-constexpr int kStart = 3, kShowAtLaunch = 1010, kReset = 1017;
+constexpr int kStart = 3, kShowAtLaunch = 1010, kReset = 1017, kSpeakers = 1015;
 
 class SettingsDialog : public FirstStartTest {};
 
@@ -26,6 +26,33 @@ TEST_F(SettingsDialog, FirstStartShowsItAndStartStoresWhatTheNextStartRunsWithou
     start();  // what was stored is whole and valid for this machine (each value's coding: unit tests)
     ASSERT_TRUE(gameWindow());
     EXPECT_FALSE(waitForDialogWith(process->pid(), kTabs, 0ms));
+    closeGame();
+}
+
+TEST_F(SettingsDialog, KeysAloneTurnThePagesChooseInLayoutOrderAndStart) {
+    const HWND dialog = openDialog();
+    ASSERT_TRUE(dialog);
+    SetForegroundWindow(dialog);  // where a click on its caption would put it
+    ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == dialog; }));
+    const HWND soundPage = GetParent(ui::find(dialog, kSpeakers));
+    const auto turn = [&](std::initializer_list<WORD> keys, bool toSound) {
+        pressKeys(keys);
+        return waitFor([&] { return (IsWindowVisible(soundPage) != FALSE) == toSound; }, 5s);
+    };
+    ASSERT_TRUE(turn({VK_CONTROL, VK_TAB}, true));
+    ASSERT_TRUE(turn({VK_CONTROL, VK_NEXT}, false)) << "round from the last page to the first";
+    ASSERT_TRUE(turn({VK_CONTROL, VK_SHIFT, VK_TAB}, true));
+    ASSERT_TRUE(turn({VK_CONTROL, VK_PRIOR}, false));
+    ASSERT_TRUE(turn({VK_RIGHT}, true)) << "the focus is on the tab control";
+    // From the tabs to output, driver, speakers; a step down there; the sample rate by its access
+    // key, a step up; Enter is Start.
+    for (const WORD key : {VK_TAB, VK_TAB, VK_TAB, VK_DOWN}) pressKeys({key});
+    pressKeys({VK_MENU, 'T'});
+    pressKeys({VK_UP});
+    pressKeys({VK_RETURN});
+    ASSERT_TRUE(gameWindow());
+    EXPECT_EQ(storedDword(L"Sound", L"SoundSpeakerMode"), 5u) << "surround, below stereo";
+    EXPECT_EQ(storedDword(L"Sound", L"SoundSampleRate"), 44100u) << "above 22050";
     closeGame();
 }
 

@@ -1,6 +1,7 @@
 #include "e2e.h"
 
 #include <thread>
+#include <vector>
 
 namespace e2e {
 
@@ -98,6 +99,19 @@ bool waitFor(const std::function<bool()>& predicate, Ms timeout) {
     }
 }
 
+void pressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> strokes;
+    for (bool up : {false, true})
+        for (size_t i = 0; i < keys.size(); ++i) {
+            INPUT stroke{};
+            stroke.type = INPUT_KEYBOARD;
+            stroke.ki.wVk = keys.begin()[up ? keys.size() - 1 - i : i];
+            stroke.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            strokes.push_back(stroke);
+        }
+    SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT));
+}
+
 HWND waitForGameWindow(DWORD pid, Ms timeout) {
     return waitForTopWindow(pid, [](HWND w) {
         return ui::className(w) == L"Korvex//Class" && ui::text(w) == L"Korvex//Window";
@@ -128,7 +142,8 @@ void FirstStartTest::SetUp() {
     deleteSettings();
     folder.writeLanguage({L"T_SETTINGS=Game settings", L"T_START=Play", L"T_SET_APPLY_ERR_HDR=Not saved",
                           L"T_SET_APPLY_ERR_MSG=Could not save.", L"T_INFORMATION=Warnings",
-                          L"T_SNDDEVICE=Output", L"T_SPEAKERMODE_STEREO=Two speakers",
+                          L"T_SNDDEVICE=Output", L"T_SNDFREQ=Sample ra&te", L"T_IGNORE_WARNINGS=&Ignore warnings",
+                          L"T_SPEAKERMODE_STEREO=Two speakers",
                           L"T_SPEAKERMODE_HEADPHONES=Headphones"});
 }
 

@@ -61,6 +61,9 @@ HWND waitForGameWindow(DWORD pid, Ms timeout = 15s);
 HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout = 15s);
 inline HWND waitForMessageBox(DWORD pid) { return waitForDialogWith(pid, 0xFFFF); }
 using ui::messageBoxText;
+// Presses the keys together and lets them go, as the player's keyboard does: they go to the window
+// in front.
+void pressKeys(std::initializer_list<WORD> keys);
 inline void clickButton(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 inline bool isChecked(HWND dialog, int id) {
     return SendMessageW(ui::find(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;

@@ -21,6 +21,7 @@ LONG width(HWND control, const std::wstring& text) {
             ReleaseDC(control, dc);
         }
     } font{control};
+    // As the controls draw it: the "&" of an access key is not drawn and takes no room.
     RECT r{0, 0, 0, 0};
     DrawTextW(font.dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
     return r.right - r.left;

@@ -11,6 +11,8 @@
 #include "app/power_settings.h"
 #include "app/startup.h"
 #include "res/resource.h"
+#include "support/dialog_controls.h"
+#include "win/handles.h"
 #include "win/module.h"
 
 extern "C" void* __stack_chk_guard;
@@ -32,6 +34,8 @@ __attribute__((noinline)) void overrun(size_t length) {
     for (size_t i = 0; i < length; ++i) p[i] = 'x';
 }
 
+INT_PTR CALLBACK handlesNothing(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 BOOL screenSaverActive() {
     BOOL on = FALSE;
     SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &on, 0);
@@ -51,6 +55,36 @@ TEST(Resources, IconManifestAndDialogsAreThereAsTheSystemLooksForThem) {
     for (int id = 102; id <= 106; ++id)
         EXPECT_TRUE(FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(id),
                                     MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT))) << "dialog " << id << " in the neutral system-default language";
+}
+
+// Tab and a screen reader take a dialog's controls in z-order, and a screen reader names a list after
+// the label right before it: every dialog's controls follow its layout, top to bottom and left to
+// right, each list right after its label, and each control but a label is a tab stop.
+TEST(Resources, EveryDialogsControlsFollowItsLayoutEachListRightAfterItsLabel) {
+    const win::CModule richEdit{LoadLibraryW(L"RICHED20.DLL")};
+    HWND settings = nullptr;  // the others' parent or owner; they go with it
+    for (int id = IDD_SETTINGS; id <= IDD_VADVSET; ++id) {
+        const HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), settings,
+                                               handlesNothing, 0);
+        ASSERT_TRUE(dialog) << id;
+        if (!settings) settings = dialog;
+        POINT last{-1, -1};
+        HWND previous = nullptr;
+        for (HWND c = GetWindow(dialog, GW_CHILD); c; previous = c, c = GetWindow(c, GW_HWNDNEXT)) {
+            const std::wstring kind = ui::className(c);
+            const bool labelled = previous && ui::className(previous) == L"Static" && kind != L"Static";
+            SCOPED_TRACE(testing::Message() << "dialog " << id << ", control " << GetDlgCtrlID(c));
+            EXPECT_TRUE(kind != L"ComboBox" || labelled) << "no label right before the list";
+            EXPECT_TRUE(kind == L"Static" || (GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP)) << "no tab stop";
+            if (labelled) continue;  // in its label's place
+            RECT r{};
+            GetWindowRect(c, &r);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+            EXPECT_TRUE(r.top > last.y || (r.top == last.y && r.left > last.x)) << "before the one above or left of it";
+            last = {r.left, r.top};
+        }
+    }
+    DestroyWindow(settings);
 }
 
 TEST(OperatingSystem, WindowsTwoThousandOrLaterIsRequired) {
