@@ -2,7 +2,8 @@
 # Makes the release packages of the current commit: refuses a tree with uncommitted changes, exports
 # the commit into a fresh folder, builds the shipping 32-bit game folder and the 64-bit one there
 # (no tests: tools/test.sh and CI test the same commit), and writes to release/ (or OUTPUT_DIR)
-#   Skelvane-VERSION-win32.zip, Skelvane-VERSION-win64.zip and a .sha256 file for each.
+#   Skelvane-VERSION-win32.zip, Skelvane-VERSION-win64.zip and a .sha256 file for each, and the
+#   symbols zips Skelvane-VERSION-win32-symbols.zip and ...-win64-symbols.zip with theirs.
 # The files in the zips carry the commit's time, so anybody who builds the same commit with the same
 # toolchain gets the same bytes and the same checksums.
 # Usage: tools/release.sh [OUTPUT_DIR]
@@ -41,7 +42,10 @@ for platform in win32 win64; do
     cmake --build "$work/tree/build/$platform" -j "$(nproc)" >>"$work/$platform.log" 2>&1 ||
     { cat "$work/$platform.log" >&2; echo "release: the $platform build failed" >&2; exit 1; }
   cp "$work/tree/build/$platform/Skelvane-$version-$platform.zip"* "$out/"
+  # The studio's symbols for reading crash reports (tools/read_crash.sh), made beside the game zip.
+  cp "$work/tree/build/$platform/Skelvane-$version-$platform-symbols.zip"* "$out/"
 done
 
 echo "release: Skelvane $version from commit $commit ($(git log -1 --format=%cI HEAD)) in $out:"
 (cd "$out" && cat "Skelvane-$version-win32.zip.sha256" "Skelvane-$version-win64.zip.sha256")
+(cd "$out" && cat "Skelvane-$version-win32-symbols.zip.sha256" "Skelvane-$version-win64-symbols.zip.sha256")

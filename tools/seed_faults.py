@@ -122,14 +122,22 @@ SLIPS = [
     (30, "power settings: switched back on while another copy still runs", "src/app/power_settings.cpp",
      "alone = ReleaseSemaphore(m_copies.get(), 1, &before) && before + 1 == kMaxCopies;",
      "alone = ReleaseSemaphore(m_copies.get(), 1, &before);", "Startup*"),
+    (31, "crash reports: the crashed run's mark does not bring the settings back", "src/config/launch_settings.cpp",
+     "    ok &= RegQueryValueExW(root.get(), kLastRunCrashed, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;\n",
+     "", "LauncherTest.AfterACrash*"),
+    (32, "crash reports: one dump too many kept", "src/app/crash_dump_folder.cpp",
+     "if (count <= kKeptDumps) return;", "if (count <= kKeptDumps + 1) return;", "Engine/WayOfDying*"),
+    (33, "crash reports: abort left to the runtime", "src/app/crash_reporter.cpp",
+     "    std::signal(SIGABRT, onAbort);\n", "", "Engine/WayOfDying*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
-PROGRAMS = ["unit", "end_to_end", "caps_check_small_desktop", "graphics_page_small_desktop"]
+PROGRAMS = ["unit", "end_to_end", "caps_check_small_desktop", "graphics_page_small_desktop", "crash_reports"]
 TARGETS = {"unit": ["unit_tests"], "end_to_end": ["e2e_tests"], "caps_check_small_desktop": ["caps_check_e2e"],
-           "graphics_page_small_desktop": ["e2e_tests"]}
+           "graphics_page_small_desktop": ["e2e_tests"], "crash_reports": ["e2e_tests"]}
 # The small-desktop entries choose their tests themselves: they run only for slips in their part.
-SUITES = {"caps_check_small_desktop": ["DeviceCheck.x"], "graphics_page_small_desktop": ["SmallDesktop.x"]}
+SUITES = {"caps_check_small_desktop": ["DeviceCheck.x"], "graphics_page_small_desktop": ["SmallDesktop.x"],
+          "crash_reports": ["Engine/WayOfDying.x"]}
 
 
 def run(cmd, **kw):

@@ -14,6 +14,7 @@ packages=(
   # The sound server the test and run scripts start, so that Wine has sound devices (tools/audio_server.sh).
   pulseaudio
   fonts-wine  # Tahoma and Marlett: dialogs look and measure as on players' machines
+  lldb-14 python3-lldb-14  # tools/read_crash.sh reads crash reports with it
   # Wine's 32-bit half and the i386 GL/X libraries its display and Direct3D code load at run time.
   wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libxcomposite1:i386 libxcursor1:i386
   libxfixes3:i386 libxi6:i386 libxinerama1:i386 libxrandr2:i386 libxrender1:i386 libxxf86vm1:i386

@@ -15,6 +15,10 @@ constexpr DWORD kIdentifierCapacity = 256;
 // values for the mixture of two sets they may be rather than use them.
 constexpr wchar_t kSaveIncomplete[] = L"SaveIncomplete";
 
+// Set when a run ended in a crash and removed by the next normal end: the stored choice may be what
+// crashed the game, so the next start shows the settings dialog.
+constexpr wchar_t kLastRunCrashed[] = L"LastRunCrashed";
+
 // A GUID in the registry-string form: braces, upper-case hexadecimal, hyphens.
 std::wstring guidString(const GUID& guid) {
     wchar_t text[40] = {};
@@ -260,6 +264,7 @@ bool loadSettings(LaunchSettings& settings, IDirect3D9& d3d) {
 
     bool ok = CValueReader(root.get()).flag(L"ShowSettingsAtLaunch", settings.ShowSettingsAtLaunch);
     ok &= RegQueryValueExW(root.get(), kSaveIncomplete, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
+    ok &= RegQueryValueExW(root.get(), kLastRunCrashed, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
 
     const win::CRegKey graphics = openKey(root.get(), kGraphicsSubkey, KEY_READ);
     ok &= graphics && loadGraphics(graphics.get(), settings, d3d);
@@ -286,4 +291,14 @@ bool saveSettings(const LaunchSettings& settings, IDirect3D9& d3d) {
     const win::CRegKey sound = openOrCreateKey(root.get(), kSoundSubkey);
     ok &= sound && saveSound(sound.get(), settings.SoundSettings);
     return ok && RegDeleteValueW(root.get(), kSaveIncomplete) == ERROR_SUCCESS;
+}
+
+void storeLastRunCrashed(bool crashed) {
+    if (crashed) {
+        const win::CRegKey root = openOrCreateKey(HKEY_CURRENT_USER, kSettingsKey);
+        if (root) CValueWriter(root.get()).dword(kLastRunCrashed, 1);
+        return;
+    }
+    const win::CRegKey root = openKey(HKEY_CURRENT_USER, kSettingsKey, KEY_SET_VALUE);
+    if (root) RegDeleteValueW(root.get(), kLastRunCrashed);
 }
