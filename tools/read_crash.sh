@@ -46,7 +46,7 @@ if 4 in streams:
             build_id = data[cv_at + 4:cv_at + 20].hex()
         modules.append((base, size, name_at(name), build_id))
 for base, size, name, build_id in modules:
-    print("module %x %s %s" % (base, build_id, name))
+    print("module %x %x %s %s" % (base, size, build_id, name))
 if 6 in streams:
     at = streams[6][0]
     thread, _, code, flags, record, address = struct.unpack_from("<IIIIQQ", data, at)
@@ -90,25 +90,38 @@ echo "Crashing thread: $(sed -n 's/^thread //p' "$work/info")"
 
 # Every module of the dump that the symbols folder holds is loaded at its address in the dump.
 # The build id the linker wrote into the program ties it to its symbols: a dump that carries the
-# id (the system's writer on Windows does) must match; one without it is matched by name.
+# id (the system's writer on Windows does) must name the same one; a dump without it (Wine's
+# writer) is matched by file name and image size.
 commands=$work/commands
 echo "target create --core \"$dump\"" >"$commands"
-while read -r _ base build_id path; do
+while read -r _ base size build_id path; do
   file=${path##*[\\/]}
   candidate=$(find "$symbols" -maxdepth 1 -iname "$file" | head -n1)
   [ -n "$candidate" ] || continue
-  read -r image_base file_id < <(python3 - "$candidate" <<'PY'
+  read -r image_base image_size full_size file_id < <(python3 - "$candidate" <<'PY'
 import struct, sys
 data = open(sys.argv[1], "rb").read()
 pe, = struct.unpack_from("<I", data, 0x3C)
 magic, = struct.unpack_from("<H", data, pe + 24)
 image_base = struct.unpack_from("<Q" if magic == 0x20B else "<I", data, pe + 24 + (24 if magic == 0x20B else 28))[0]
+# The image without its debug sections (long names, "/N" in the table) as loaded once stripped,
+# and as it is.
+alignment, = struct.unpack_from("<I", data, pe + 24 + 32)
+sections, = struct.unpack_from("<H", data, pe + 6)
+table = pe + 24 + struct.unpack_from("<H", data, pe + 20)[0]
+image_size = 0
+for i in range(sections):
+    name, virtual_size, virtual_address = struct.unpack_from("<8sII", data, table + 40 * i)
+    if not name.startswith((b"/", b".debug")):
+        image_size = max(image_size, -(-(virtual_address + virtual_size) // alignment) * alignment)
 at = data.find(b"RSDS")
-print("%x" % image_base, data[at + 4:at + 20].hex() if at >= 0 else "-")
+print("%x %x %x" % (image_base, image_size, struct.unpack_from("<I", data, pe + 24 + 56)[0]),
+      data[at + 4:at + 20].hex() if at >= 0 else "-")
 PY
 )
-  if [ "$build_id" != "-" ] && [ "$build_id" != "$file_id" ]; then
-    echo "Symbols: $file in $symbols is another build (build id $file_id, the dump's is $build_id): not used"
+  if [ "$build_id" != "-" ] && [ "$build_id" != "$file_id" ] ||
+     [ "$build_id" = "-" ] && [ "$size" != "$image_size" ] && [ "$size" != "$full_size" ]; then
+    echo "Symbols: $file in $symbols is not the program of the dump (another build id or size): not used"
     continue
   fi
   echo "target modules add \"$candidate\"" >>"$commands"

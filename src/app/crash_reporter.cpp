@@ -130,6 +130,12 @@ void startCrashReports() {
     CloseHandle(thread);
     g_previousFilter = SetUnhandledExceptionFilter(onUnhandledException);
     std::signal(SIGABRT, onAbort);
+    // The system runtime's own handler, shared with the engine (the compiler's runtime library only
+    // keeps one of its own for this program), and that one too.
+    using SetHandlerFn = _invalid_parameter_handler(__cdecl*)(_invalid_parameter_handler);
+    if (const HMODULE runtime = GetModuleHandleW(L"msvcrt.dll"))
+        if (const auto set = reinterpret_cast<SetHandlerFn>(GetProcAddress(runtime, "_set_invalid_parameter_handler")))
+            set(onInvalidParameter);
     _set_invalid_parameter_handler(onInvalidParameter);
 }
 

@@ -52,7 +52,15 @@ protected:
 
 // After a run that crashed the next start shows the settings dialog, so that a choice that crashes
 // the game can be changed; Start plays as always, and the game's normal end forgets the crash.
-TEST_F(LauncherTest, AfterACrashTheNextStartShowsTheSettingsUntilANormalEnd) {
+class LastRunCrashed : public LauncherTest {
+protected:
+    void TearDown() override {
+        LauncherTest::TearDown();
+        storeValidSettings();
+    }
+};
+
+TEST_F(LastRunCrashed, NextStartShowsTheSettingsUntilANormalEnd) {
     const DWORD crashed = 1;
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsRoot, L"LastRunCrashed", REG_DWORD, &crashed, sizeof crashed),
               ERROR_SUCCESS);
@@ -107,7 +115,6 @@ TEST_P(WayOfDying, LeavesOneDumpInPlaceOfTheOldest) {
 
 // The stack overflow goes last: the launcher it leaves half-ended still holds its window and guard.
 INSTANTIATE_TEST_SUITE_P(Engine, WayOfDying,
-                         ::testing::Values("access", "illegal", "divide", "abort", "terminate", "purecall", "invalid",
-                                           "threads", "stack"));
+                         ::testing::Values("access", "illegal", "divide", "abort", "terminate", "threads", "stack"));
 
 }  // namespace
