@@ -79,7 +79,7 @@ case $code in
   C0000409) name="stack buffer overrun" ;;
   C0000374) name="heap corruption" ;;
   C0000417) name="invalid parameter to the C runtime" ;;
-  40000015) name="abort (abort, std::terminate or a pure virtual call)" ;;
+  40000015) name="abort (abort or std::terminate)" ;;
   80000003) name="breakpoint" ;;
   E06D7363) name="C++ exception" ;;
   *) name="unknown exception" ;;

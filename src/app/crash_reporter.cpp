@@ -15,7 +15,7 @@ namespace {
 
 // The codes a dump names for the ways of dying that raise no structured exception: the ones the
 // system's own runtimes report for them.
-constexpr DWORD kAbortCode = 0x40000015;             // STATUS_FATAL_APP_EXIT: abort, terminate, pure call
+constexpr DWORD kAbortCode = 0x40000015;             // STATUS_FATAL_APP_EXIT: abort, std::terminate
 constexpr DWORD kInvalidParameterCode = 0xC0000417;  // STATUS_INVALID_CRUNTIME_PARAMETER
 
 // Longest wait of a crashing thread for its dump: a writer stuck behind a lock the crashing thread
@@ -104,8 +104,8 @@ LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception) {
     return decision;
 }
 
-// abort, and through it std::terminate and the pure virtual call, of this program and of the
-// engine alike: they share the one C runtime. The runtime ends the process with 3 when this returns.
+// abort, and through it std::terminate, of this program and of the engine alike: they share the
+// one C runtime. The runtime ends the process with 3 when this returns.
 void __cdecl onAbort(int) { reportHere(kAbortCode); }
 
 // The runtime would hand the error back to its caller; the newer runtimes end the process instead,
