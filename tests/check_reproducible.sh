@@ -12,7 +12,7 @@ tar -C "$source" --exclude=./build --exclude=./dist --exclude=./release --exclud
   tar -C "$work/tree" -xf -
 cmake -S "$work/tree" -B "$work/tree/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE="$build_type" \
       -DSKELVANE_TESTS=OFF >"$work/log" 2>&1 &&
-  cmake --build "$work/tree/build" --target package_zip -j "$(nproc)" >>"$work/log" 2>&1 ||
+  cmake --build "$work/tree/build" --target package_zip symbols_zip -j "$(nproc)" >>"$work/log" 2>&1 ||
   { cat "$work/log"; exit 1; }
 
 rebuilt_dist=$work/tree/dist/$(basename "$dist")
@@ -22,5 +22,9 @@ for file in "$rebuilt_dist"/*; do
   cmp -s "$file" "$dist/$(basename "$file")" || { echo "differs: $(basename "$file")"; status=1; }
 done
 cmp -s "$rebuilt_package" "$package" || { echo "differs: $(basename "$package")"; status=1; }
+# The studio's symbols zip too: crash reports are read with it, matched by the programs' build ids.
+symbols_package=${package%.zip}-symbols.zip
+cmp -s "$work/tree/build/$(basename "$symbols_package")" "$symbols_package" ||
+  { echo "differs: $(basename "$symbols_package")"; status=1; }
 [ $status -eq 0 ] && echo "reproducible: $(ls "$rebuilt_dist" | wc -l) files and $(basename "$package") equal after a rebuild in $work"
 exit $status
