@@ -25,7 +25,7 @@ tar -C "$source" --exclude=./build --exclude=./dist --exclude=./release --exclud
 (umask 077 && export TZ=$zone LC_ALL=$other_locale &&
  cmake -S "$work/tree" -B "$work/tree/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE="$build_type" \
        -DSKELVANE_TESTS=OFF >"$work/log" 2>&1 &&
-   cmake --build "$work/tree/build" --target package_zip -j "$(nproc)" >>"$work/log" 2>&1) ||
+   cmake --build "$work/tree/build" --target package_zip symbols_zip -j "$(nproc)" >>"$work/log" 2>&1) ||
   { cat "$work/log"; exit 1; }
 
 rebuilt_dist=$work/tree/dist/$(basename "$dist")
@@ -39,6 +39,10 @@ if ! cmp -s "$rebuilt_package" "$work/this/$name"; then
   diff "$work/this/$name.buildinfo" "$rebuilt_package.buildinfo"
   status=1
 fi
+# The studio's symbols zip too: crash reports are read with it, matched by the programs' build ids.
+symbols_package=${package%.zip}-symbols.zip
+cmp -s "$work/tree/build/$(basename "$symbols_package")" "$symbols_package" ||
+  { echo "differs: $(basename "$symbols_package")"; status=1; }
 [ $status -eq 0 ] && echo "reproducible: $(ls "$rebuilt_dist" | wc -l) files and $name equal after a rebuild in $work" \
                           "(umask 077, TZ=$zone, LC_ALL=$other_locale, SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
 exit $status

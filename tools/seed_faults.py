@@ -161,15 +161,24 @@ SLIPS = [
     (45, "warnings window: Esc does nothing", "src/settings/info_dialog.cpp",
      "if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {", "if (LOWORD(wParam) == IDOK) {",
      "WarningsWindow*:SmallDesktop*"),
+    (46, "crash reports: the crashed run's mark does not bring the settings back", "src/config/launch_settings.cpp",
+     "    ok &= RegQueryValueExW(root.get(), kLastRunCrashed, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;\n",
+     "", "LastRunCrashed*"),
+    (47, "crash reports: one dump too many kept", "src/app/crash_dump_folder.cpp",
+     "if (count <= kKeptDumps) return;", "if (count <= kKeptDumps + 1) return;", "Engine/WayOfDying*"),
+    (48, "crash reports: abort left to the runtime", "src/app/crash_reporter.cpp",
+     "    std::signal(SIGABRT, onAbort);\n", "", "Engine/WayOfDying*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
 PROGRAMS = ["unit", "end_to_end", "caps_check_small_desktop", "graphics_page_small_desktop", "kernel_probe",
-            "reproducible_build"]
+            "reproducible_build", "crash_reports"]
 TARGETS = {"unit": ["unit_tests"], "end_to_end": ["e2e_tests"], "caps_check_small_desktop": ["caps_check_e2e"],
-           "graphics_page_small_desktop": ["e2e_tests"], "kernel_probe": [], "reproducible_build": ["package_zip"]}
+           "graphics_page_small_desktop": ["e2e_tests"], "kernel_probe": [], "reproducible_build": ["package_zip"],
+           "crash_reports": ["e2e_tests"]}
 # The small-desktop entries choose their tests themselves: they run only for slips in their part.
-SUITES = {"caps_check_small_desktop": ["DeviceCheck.x"], "graphics_page_small_desktop": ["SmallDesktop.x"]}
+SUITES = {"caps_check_small_desktop": ["DeviceCheck.x"], "graphics_page_small_desktop": ["SmallDesktop.x"],
+          "crash_reports": ["Engine/WayOfDying.x"]}
 
 
 def run(cmd, **kw):

@@ -22,6 +22,7 @@ packages=(
   # The sound server the test and run scripts start, so that Wine has sound devices (tools/audio_server.sh).
   pulseaudio
   fonts-wine  # Tahoma and Marlett: dialogs look and measure as on players' machines
+  lldb-14 python3-lldb-14  # tools/read_crash.sh reads crash reports with it
 )
 # Wine's 32-bit half and the i386 GL/X libraries its display and Direct3D code load at run time:
 # only where the kernel runs 32-bit programs.

@@ -13,6 +13,7 @@
 #include "app/startup.h"
 #include "config/language_keys.h"
 #include "config/language_table.h"
+#include "config/launch_settings.h"
 #include "config/options_file.h"
 #include "win/ansi_text.h"
 #include "win/timer_resolution.h"
@@ -50,7 +51,10 @@ int runGame(const wchar_t* commandLine, HINSTANCE instance, const CLocalize& loc
         window.show(SW_SHOW);
         game->setWindow(window);
     }
-    return game->run();
+    const int exitCode = game->run();
+    // The game ended without a crash: the settings that were played need no second look.
+    storeLastRunCrashed(false);
+    return exitCode;
 }
 
 }  // namespace

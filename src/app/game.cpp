@@ -1,8 +1,8 @@
 #include "app/game.h"
 
-#include <cstdlib>
 #include <utility>
 
+#include "app/crash_reporter.h"
 #include "config/language_keys.h"
 #include "config/language_table.h"
 #include "res/resource.h"
@@ -196,7 +196,7 @@ HICON loadGameIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
 
 [[noreturn]] void fatal(const wchar_t* text) {
     MessageBoxW(nullptr, text, L"Fatal error", MB_ICONERROR);
-    std::abort();
+    crash::abortWithoutReport();
 }
 }  // namespace
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "app/crash_reporter.h"
 #include "app/launch_probes.h"
 #include "app/startup.h"
 #include "win/handles.h"
@@ -9,6 +10,10 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     win::trace("wWinMain", "start");
+    {
+        const win::CTraceStep step("crash reports");
+        crash::startCrashReports();
+    }
     {
         const win::CTraceStep step("appPreInit");
         appPreInit();

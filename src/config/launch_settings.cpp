@@ -23,6 +23,10 @@ constexpr wchar_t kSaveIncomplete[] = L"SaveIncomplete";
 // dialogs never read a set another is writing, nor take its mark away from under it.
 constexpr wchar_t kSettingsLock[] = L"Local\\Skelvane.Settings.Lock";
 
+// Set when a run ended in a crash and removed by the next normal end: the stored choice may be what
+// crashed the game, so the next start shows the settings dialog.
+constexpr wchar_t kLastRunCrashed[] = L"LastRunCrashed";
+
 // A GUID in the registry-string form: braces, upper-case hexadecimal, hyphens.
 std::wstring guidString(const GUID& guid) {
     wchar_t text[40] = {};
@@ -269,6 +273,7 @@ bool loadSettings(LaunchSettings& settings, IDirect3D9& d3d) {
 
     bool ok = CValueReader(root.get()).flag(L"ShowSettingsAtLaunch", settings.ShowSettingsAtLaunch);
     ok &= RegQueryValueExW(root.get(), kSaveIncomplete, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
+    ok &= RegQueryValueExW(root.get(), kLastRunCrashed, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
 
     const win::CRegKey graphics = openKey(root.get(), kGraphicsSubkey, KEY_READ);
     ok &= graphics && loadGraphics(graphics.get(), settings, d3d);
@@ -299,4 +304,14 @@ bool saveSettings(const LaunchSettings& settings, IDirect3D9& d3d) {
     // Gone only when a copy that did not wait for the lock saved meanwhile: all of ours is written.
     const LONG unmarked = RegDeleteValueW(root.get(), kSaveIncomplete);
     return unmarked == ERROR_SUCCESS || unmarked == ERROR_FILE_NOT_FOUND;
+}
+
+void storeLastRunCrashed(bool crashed) {
+    if (crashed) {
+        const win::CRegKey root = openOrCreateKey(HKEY_CURRENT_USER, kSettingsKey);
+        if (root) CValueWriter(root.get()).dword(kLastRunCrashed, 1);
+        return;
+    }
+    const win::CRegKey root = openKey(HKEY_CURRENT_USER, kSettingsKey, KEY_SET_VALUE);
+    if (root) RegDeleteValueW(root.get(), kLastRunCrashed);
 }

@@ -95,7 +95,7 @@ int speakerModeFromConfig(DWORD config, int fallback);
 void applySpeakerModeDefault(SoundSettings& sound, ISpeakerConfigSource& source);
 
 // Reads the stored settings over the defaults already in the record. True only when every
-// required value was read and the last save was not cut short. Sets SettingsInvalid when the
+// required value was read, the last save was not cut short and the last run did not crash. Sets SettingsInvalid when the
 // stored device identifier does not match the stored adapter. Never writes to the registry.
 bool loadSettings(LaunchSettings& settings, IDirect3D9& d3d);
 
@@ -103,3 +103,6 @@ bool loadSettings(LaunchSettings& settings, IDirect3D9& d3d);
 // written; values written before or after a failure stay written, and the set stays marked as
 // incomplete until a later save writes it whole.
 bool saveSettings(const LaunchSettings& settings, IDirect3D9& d3d);
+
+// Marks the run as ended in a crash (from the crash report) or, at a normal end, clears the mark.
+void storeLastRunCrashed(bool crashed);

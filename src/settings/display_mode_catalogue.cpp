@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "checks/adapter_description.h"
+#include "app/crash_reporter.h"
 #include "config/language_keys.h"
 #include "config/language_table.h"
 #include "win/trace.h"
@@ -65,7 +65,7 @@ win::CComPtr<IDirect3D9> createDirect3D(Direct3DProbe* prefetched) {
     // A prefetched failure is told here, where the settings object needs the object, and only here.
     if (!d3d) {
         MessageBoxW(nullptr, L"can't create D3D object", L"Fatal error", MB_ICONERROR);
-        std::abort();
+        crash::abortWithoutReport();
     }
     return d3d;
 }

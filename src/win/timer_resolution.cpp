@@ -3,13 +3,14 @@
 #include <mmsystem.h>
 
 #include <algorithm>
-#include <cstdlib>
+
+#include "app/crash_reporter.h"
 
 CTimerResolution::CTimerResolution(UINT requestedMs) {
     TIMECAPS caps{};
     if (timeGetDevCaps(&caps, sizeof caps) != TIMERR_NOERROR) {
         MessageBoxW(nullptr, L"can't get timer resolution", L"Fatal error", MB_ICONERROR);
-        std::abort();
+        crash::abortWithoutReport();
     }
     m_period = clampPeriod(requestedMs, caps.wPeriodMin, caps.wPeriodMax);
     timeBeginPeriod(m_period);

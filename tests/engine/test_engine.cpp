@@ -9,6 +9,10 @@
 //   pumpInIdle=N       call pumpMessages(N) inside every onIdle
 //   pumpInDestroy=N    call pumpMessages(N) inside destroy
 //   closeInIdle        post WM_CLOSE to the window from the first onIdle
+//   die=WAY            crash in the first onIdle: access (write to a page that is not there), stack
+//                      (overflow), illegal (instruction), divide (by zero), abort, terminate (an
+//                      exception out of a noexcept function), threads (two other threads write to
+//                      a missing page at once)
 // Log: one line a call, kept in memory and appended to the file SKELVANE_TEST_ENGINE_LOG names.
 #include <windows.h>
 
@@ -67,6 +71,47 @@ std::string narrow(const unsigned short* text) {
     return out;
 }
 
+// Ways of dying, each kept out of line so that the stack shows it under onIdle.
+char* missingPage() {
+    // Not address 0: Wine may map the first page.
+    return static_cast<char*>(VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS));
+}
+
+#pragma GCC diagnostic ignored "-Winfinite-recursion"
+#pragma GCC diagnostic ignored "-Wterminate"
+__attribute__((noinline)) int overflow(volatile int depth) {
+    volatile char frame[4096];
+    frame[0] = static_cast<char>(depth);
+    return overflow(depth + 1) + frame[0];
+}
+
+__attribute__((noinline)) void throwOut() noexcept { throw 42; }
+
+DWORD WINAPI writeToMissingPage(void* start) {
+    WaitForSingleObject(start, INFINITE);
+    *missingPage() = 1;
+    return 0;
+}
+
+void die(const std::string& way) {
+    record("die " + way);
+    static volatile int zero = 0;
+    if (way == "access") *missingPage() = 1;
+    if (way == "stack") overflow(0);
+    if (way == "illegal") __builtin_trap();
+    if (way == "divide") zero = 7 / zero;  // not 1 / x, which the compiler turns into a comparison
+    if (way == "abort") std::abort();
+    if (way == "terminate") throwOut();
+    if (way == "threads") {
+        const HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        CreateThread(nullptr, 0, writeToMissingPage, start, 0, nullptr);
+        CreateThread(nullptr, 0, writeToMissingPage, start, 0, nullptr);
+        Sleep(100);
+        SetEvent(start);
+        Sleep(INFINITE);
+    }
+}
+
 class CTestGame final : public IGame {
 public:
     CTestGame(HWND window, IMsgLoop* loop, const Script& script) : m_window(window), m_loop(loop), m_script(script) {}
@@ -92,6 +137,7 @@ public:
     bool onIdle() override {
         if (!m_idleSeen && m_script.count("closeInIdle")) PostMessageW(m_window, WM_CLOSE, 0, 0);
         if (!m_idleSeen) record("onIdle");
+        if (!m_idleSeen && m_script.count("die")) die(m_script.at("die"));
         m_idleSeen = true;
         if (const int count = number(m_script, "pumpInIdle")) m_loop->pumpMessages(count);
         return false;

@@ -58,6 +58,10 @@ GameFolder::GameFolder(bool demoEngine) : ScratchFolder(false) {
     CopyFileW((dist + L"\\fmod.dll").c_str(), file(L"fmod.dll").c_str(), FALSE);  // optional
 }
 
+GameFolder::~GameFolder() {
+    EXPECT_EQ(GetFileAttributesW(file(L"Tolmira").c_str()), INVALID_FILE_ATTRIBUTES) << "a crash report was written";
+}
+
 Process::Process(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingDir,
                  const std::map<std::wstring, std::wstring>& environment) {
     for (const auto& [name, value] : environment) SetEnvironmentVariableW(name.c_str(), value.c_str());
@@ -86,7 +90,7 @@ bool Process::waitExit(Ms timeout, DWORD& exitCode) const {
 }
 
 std::map<std::wstring, std::wstring> engineEnv(const GameFolder& folder, const std::string& script) {
-    return {{L"SKELVANE_TEST_ENGINE_LOG", folder.file(L"engine.log")},
+    return {{L"SKELVANE_TEST_ENGINE_LOG", folder.file(L"engine.log")}, {L"LOCALAPPDATA", folder.path()},
             {L"SKELVANE_TEST_ENGINE", std::wstring(script.begin(), script.end())}};
 }
 

@@ -23,11 +23,15 @@ using Ms = std::chrono::milliseconds;
 
 constexpr int kTabs = 1002;  // the settings dialog's tab control
 
-// A temporary copy of the game folder; removed again when the object goes.
+// A temporary copy of the game folder; removed again when the object goes. It is also the local
+// application data folder of the launchers engineEnv starts, so a crash report would land in it:
+// none may when it goes.
 class GameFolder : public test::ScratchFolder {
 public:
     // With the test engine in place of the demo engine unless demoEngine is true.
     explicit GameFolder(bool demoEngine = false);
+    ~GameFolder();
+    std::wstring crashFolder() const { return file(L"Tolmira\\Skelvane\\Crashes"); }
     // The log the test engine writes (engineEnv points it here).
     std::string engineLog() const { return read(L"engine.log"); }
 };
@@ -49,7 +53,8 @@ private:
     PROCESS_INFORMATION m_info{};
 };
 
-// The environment that scripts the test engine of a game folder and sends its log there.
+// The environment that scripts the test engine of a game folder and sends its log and the crash
+// reports there.
 std::map<std::wstring, std::wstring> engineEnv(const GameFolder& folder, const std::string& script = "");
 
 // Polls until the predicate holds or the time is up.
