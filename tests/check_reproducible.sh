@@ -13,7 +13,9 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-1767225600}
 name=$(basename "$package")
 mkdir "$work/this" "$work/tree"
 # This build's package as a release makes it: the same files, the same commit time.
-"$python" "$source/tools/make_package.py" "$work/this/$name" "$dist"/* && cp "$package.buildinfo" "$work/this/" || exit 1
+symbols_name=${name%.zip}-symbols.zip
+"$python" "$source/tools/make_package.py" "$work/this/$name" "$dist"/* && cp "$package.buildinfo" "$work/this/" &&
+  "$python" "$source/tools/make_package.py" "$work/this/$symbols_name" "$dist-symbols"/* || exit 1
 
 # Another umask, a time zone a quarter of an hour off any other, another locale (Turkish, whose case
 # rules trip naive code, where installed).
@@ -40,9 +42,7 @@ if ! cmp -s "$rebuilt_package" "$work/this/$name"; then
   status=1
 fi
 # The studio's symbols zip too: crash reports are read with it, matched by the programs' build ids.
-symbols_package=${package%.zip}-symbols.zip
-cmp -s "$work/tree/build/$(basename "$symbols_package")" "$symbols_package" ||
-  { echo "differs: $(basename "$symbols_package")"; status=1; }
+cmp -s "$work/tree/build/$symbols_name" "$work/this/$symbols_name" || { echo "differs: $symbols_name"; status=1; }
 [ $status -eq 0 ] && echo "reproducible: $(ls "$rebuilt_dist" | wc -l) files and $name equal after a rebuild in $work" \
                           "(umask 077, TZ=$zone, LC_ALL=$other_locale, SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
 exit $status
