@@ -119,8 +119,8 @@ print("%x %x %x" % (image_base, image_size, struct.unpack_from("<I", data, pe + 
       data[at + 4:at + 20].hex() if at >= 0 else "-")
 PY
 )
-  if [ "$build_id" != "-" ] && [ "$build_id" != "$file_id" ] ||
-     [ "$build_id" = "-" ] && [ "$size" != "$image_size" ] && [ "$size" != "$full_size" ]; then
+  if { [ "$build_id" != "-" ] && [ "$build_id" != "$file_id" ]; } ||
+     { [ "$build_id" = "-" ] && [ "$size" != "$image_size" ] && [ "$size" != "$full_size" ]; }; then
     echo "Symbols: $file in $symbols is not the program of the dump (another build id or size): not used"
     continue
   fi

@@ -26,7 +26,7 @@ struct Holder {
 // The block the copies of a session share, alike for 32- and 64-bit copies; it starts zeroed and
 // lasts while any copy keeps it open.
 struct Shared {
-    DWORD wasOn[3];  // what the first copy found: 1 on, 0 off or unknown
+    DWORD wasOn[ARRAYSIZE(kSettings)];  // what the first copy found: 1 on, 0 off or unknown
     Holder holders[64];
 };
 
@@ -73,7 +73,7 @@ void CPowerSettings::switchOff() {
     const CView view = mapShared(m_shared.get());
     Shared* shared = view.get();
     if (shared && !othersHold(*shared)) {
-        for (size_t i = 0; i < 3; ++i) {
+        for (size_t i = 0; i < ARRAYSIZE(kSettings); ++i) {
             BOOL on = FALSE;
             shared->wasOn[i] = SystemParametersInfoW(kSettings[i].getAction, 0, &on, 0) && on;
         }
@@ -99,7 +99,7 @@ void CPowerSettings::restore() {
         Shared& shared = *view.get();
         shared.holders[m_place] = {};
         if (!othersHold(shared)) {
-            for (size_t i = 0; i < 3; ++i)
+            for (size_t i = 0; i < ARRAYSIZE(kSettings); ++i)
                 if (shared.wasOn[i]) SystemParametersInfoW(kSettings[i].setAction, TRUE, nullptr, 0);
         }
     }

@@ -95,8 +95,9 @@ int speakerModeFromConfig(DWORD config, int fallback);
 void applySpeakerModeDefault(SoundSettings& sound, ISpeakerConfigSource& source);
 
 // Reads the stored settings over the defaults already in the record. True only when every
-// required value was read, the last save was not cut short and the last run did not crash. Sets SettingsInvalid when the
-// stored device identifier does not match the stored adapter. Never writes to the registry.
+// required value was read, the last save was not cut short and the last run did not crash. Sets
+// SettingsInvalid when the stored device identifier does not match the stored adapter. Never
+// writes to the registry.
 bool loadSettings(LaunchSettings& settings, IDirect3D9& d3d);
 
 // Writes the whole record. True only when every key could be opened or created and every value

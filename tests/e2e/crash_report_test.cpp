@@ -30,26 +30,6 @@ std::vector<std::wstring> dumpsIn(const std::wstring& folder) {
     return names;
 }
 
-class CrashReport : public LauncherTest {
-protected:
-    void SetUp() override {
-        if (keep().empty()) GTEST_SKIP() << "run by tests/crash/run_crash_tests.sh in a prefix of its own";
-        storeValidSettings();
-    }
-    void TearDown() override {
-        LauncherTest::TearDown();
-        for (const std::wstring& name : dumpsIn(folder.crashFolder())) DeleteFileW((folder.crashFolder() + L"\\" + name).c_str());
-        for (const wchar_t* sub : {L"Tolmira\\Skelvane\\Crashes", L"Tolmira\\Skelvane", L"Tolmira"})
-            RemoveDirectoryW(folder.file(sub).c_str());
-        storeValidSettings();
-    }
-    static std::wstring keep() {
-        wchar_t path[MAX_PATH];
-        const DWORD n = GetEnvironmentVariableW(L"SKELVANE_CRASH_KEEP", path, MAX_PATH);
-        return n > 0 && n < MAX_PATH ? path : L"";
-    }
-};
-
 // After a run that crashed the next start shows the settings dialog, so that a choice that crashes
 // the game can be changed; Start plays as always, and the game's normal end forgets the crash.
 class LastRunCrashed : public LauncherTest {
@@ -58,6 +38,21 @@ protected:
         LauncherTest::TearDown();
         storeValidSettings();
     }
+};
+
+class CrashReport : public LastRunCrashed {
+protected:
+    void SetUp() override {
+        if (keep().empty()) GTEST_SKIP() << "run by tests/crash/run_crash_tests.sh in a prefix of its own";
+        storeValidSettings();
+    }
+    void TearDown() override {
+        LastRunCrashed::TearDown();
+        for (const std::wstring& name : dumpsIn(folder.crashFolder())) DeleteFileW((folder.crashFolder() + L"\\" + name).c_str());
+        for (const wchar_t* sub : {L"Tolmira\\Skelvane\\Crashes", L"Tolmira\\Skelvane", L"Tolmira"})
+            RemoveDirectoryW(folder.file(sub).c_str());
+    }
+    static std::wstring keep() { return env(L"SKELVANE_CRASH_KEEP"); }
 };
 
 TEST_F(LastRunCrashed, NextStartShowsTheSettingsUntilANormalEnd) {

@@ -5,14 +5,13 @@
 
 namespace e2e {
 
-namespace {
-
-// Set by the test runner: the built game folder, and the test engine.
 std::wstring env(const wchar_t* name) {
     wchar_t buffer[MAX_PATH * 2];
     const DWORD n = GetEnvironmentVariableW(name, buffer, MAX_PATH * 2);
     return n > 0 && n < MAX_PATH * 2 ? std::wstring(buffer, n) : std::wstring();
 }
+
+namespace {
 
 void copyOrFail(const std::wstring& from, const std::wstring& to) {
     if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) ADD_FAILURE() << "cannot copy " << from << " to " << to;

@@ -57,6 +57,9 @@ private:
 // reports there.
 std::map<std::wstring, std::wstring> engineEnv(const GameFolder& folder, const std::string& script = "");
 
+// A variable the test runner sets (the built game folder, the test engine, ...); empty when unset.
+std::wstring env(const wchar_t* name);
+
 // Polls until the predicate holds or the time is up.
 bool waitFor(const std::function<bool()>& predicate, Ms timeout = 10s);
 
