@@ -110,6 +110,7 @@ TEST_P(WayOfDying, LeavesOneDumpInPlaceOfTheOldest) {
 
 // The stack overflow goes last: the launcher it leaves half-ended still holds its window and guard.
 INSTANTIATE_TEST_SUITE_P(Engine, WayOfDying,
-                         ::testing::Values("access", "illegal", "divide", "abort", "terminate", "threads", "stack"));
+                         ::testing::Values("access", "illegal", "divide", "abort", "terminate", "threads", "stack"),
+                         [](const ::testing::TestParamInfo<const char*>& way) { return std::string(way.param); });
 
 }  // namespace
