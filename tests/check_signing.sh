@@ -2,8 +2,8 @@
 # The release's signing and the studio's libraries, with a throwaway certificate authority and
 # code-signing certificate made here: the build's package signed by tools/sign_and_pack.sh verifies
 # against that authority, fails by one changed byte, and gives back the game folder's programs byte
-# for byte when the signatures come off; the studio's libraries replace the stand-ins, are not signed
-# twice, and a library of the other architecture or without the engine's export is refused by
+# for byte when the signatures come off; the studio's libraries replace the stand-ins in the package
+# and in its symbols zip, are not signed twice, and a library of the other architecture or without the engine's export is refused by
 # tools/release.sh with nothing written.
 # Usage: check_signing.sh PLATFORM PACKAGE_ZIP DIST_DIR
 set -u
@@ -52,8 +52,11 @@ mkdir -p "$studio" game
 cp "signed/$folder/Korvex.dll" "signed/$folder/fmod.dll" "$studio/"
 "$root/tools/sign_and_pack.sh" pack "$platform" "$zip" game studio >/dev/null 2>&1 || fail "pack with the studio's libraries failed"
 python3 -m zipfile -e "game/$folder-game.zip" game/
+python3 -m zipfile -e "game/$folder-game-symbols.zip" game/
+cmp -s "game/$folder-game-symbols/Skelvane.exe" "$dist-symbols/Skelvane.exe" || fail "the game's symbols lack the launcher's"
 for library in Korvex.dll fmod.dll; do
   cmp -s "game/$folder-game/$library" "$studio/$library" || fail "the studio's $library was not packed as it is"
+  cmp -s "game/$folder-game-symbols/$library" "$studio/$library" || fail "the game's symbols lack the studio's $library"
 done
 
 # Refused before anything is built: a library of the other architecture, and one without the engine's

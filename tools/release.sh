@@ -3,7 +3,8 @@
 # the commit into a fresh folder, builds the shipping 32-bit game folder and the 64-bit one there
 # (no tests: tools/test.sh and CI test the same commit), and writes to release/ (or OUTPUT_DIR)
 #   Skelvane-VERSION-win32.zip, Skelvane-VERSION-win64.zip and a .sha256 file for each, and the
-#   symbols zips Skelvane-VERSION-win32-symbols.zip and ...-win64-symbols.zip with theirs.
+#   symbols zips Skelvane-VERSION-win32-symbols.zip and ...-win64-symbols.zip with theirs (with
+#   --engine: ...-PLATFORM-game.zip and ...-PLATFORM-game-symbols.zip, which holds the studio's libraries).
 # The files in the zips carry the commit's time, so anybody who builds the same commit with the same
 # toolchain gets the same bytes and the same checksums.
 # With --engine DIR the packages hold the studio's Korvex.dll and fmod.dll from DIR (the 64-bit ones
@@ -53,10 +54,9 @@ for platform in win32 win64; do
         -DCMAKE_BUILD_TYPE=Release -DSKELVANE_TESTS=OFF >"$work/$platform.log" 2>&1 &&
     cmake --build "$work/tree/build/$platform" -j "$(nproc)" >>"$work/$platform.log" 2>&1 ||
     { cat "$work/$platform.log" >&2; echo "release: the $platform build failed" >&2; exit 1; }
+  # The package, and beside it the studio's symbols for reading its crash reports (tools/read_crash.sh).
   package=$(tools/sign_and_pack.sh pack "$platform" "$work/tree/build/$platform/Skelvane-$version-$platform.zip" "$out" "$engine")
-  # The studio's symbols for reading crash reports (tools/read_crash.sh), made beside the game zip.
-  cp "$work/tree/build/$platform/Skelvane-$version-$platform-symbols.zip"* "$out/"
-  sums+=("$(basename "$package").sha256" "Skelvane-$version-$platform-symbols.zip.sha256")
+  sums+=("$(basename "$package").sha256" "$(basename "$package" .zip)-symbols.zip.sha256")
 done
 
 echo "release: Skelvane $version from commit $commit ($(git log -1 --format=%cI HEAD)) in $out:"

@@ -168,6 +168,15 @@ SLIPS = [
      "if (count <= kKeptDumps) return;", "if (count <= kKeptDumps + 1) return;", "Engine/WayOfDying*"),
     (48, "crash reports: abort left to the runtime", "src/app/crash_reporter.cpp",
      "    std::signal(SIGABRT, onAbort);\n", "", "Engine/WayOfDying*"),
+    (49, "crash reader: symbols of another build used anyway", "tools/read_crash.py",
+     "    if wrong:\n", "    if False:\n", "ctest:crash_reports"),
+    (50, "crash reader: the scan takes no call through a register or memory for a call", "tools/read_crash.py",
+     "            if reg != 2:", "            if reg != 3:", "ctest:crash_reports"),
+    (51, "crash reader: a debugger that failed reads as an empty stack", "tools/read_crash.py",
+     'if run.returncode < 0 or "* thread #" not in walk:', "if run.returncode < 0:", "ctest:crash_reports"),
+    (52, "release: the symbols of the studio's package hold the stand-ins", "tools/sign_and_pack.sh",
+     '    cp "$libraries/Korvex.dll" "$libraries/fmod.dll" "$folder/"\n    "$python" "$root/tools/make_package.py" "$out/${name%.zip}-symbols.zip"',
+     '    "$python" "$root/tools/make_package.py" "$out/${name%.zip}-symbols.zip"', "ctest:release_signing"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.

@@ -10,7 +10,9 @@
 #       Writes the package of PLATFORM made from the build's ZIP into OUTPUT_DIR and prints its path:
 #       ZIP itself when there is nothing to sign or replace, otherwise ZIP's files with the studio's
 #       libraries and signed programs, packed by make_package.py (the studio's package is named
-#       ...-PLATFORM-game.zip).
+#       ...-PLATFORM-game.zip). Beside it go its symbols for reading crash reports (NAME-symbols.zip):
+#       the build's symbols zip (ZIP's name with -symbols), with the studio's libraries in place of
+#       the stand-ins when the package holds them, as the debugger needs their code.
 #
 # The certificate comes from the environment: SKELVANE_SIGN_PKCS12 (a PKCS#12 file),
 # SKELVANE_SIGN_PASSWORD_FILE (a file holding its password, which osslsigncode reads itself, so that
@@ -99,10 +101,12 @@ sign() {
 }
 
 pack() {
-  local platform=$1 zip=$2 out=$3 libraries name folder problems
+  local platform=$1 zip=$2 out=$3 libraries name folder problems symbols
   libraries=$(libraries_of "$platform" "${4:-}")
+  symbols=${zip%.zip}-symbols.zip
+  [ -f "$symbols" ] || { echo "release: $symbols is missing (the build makes it beside $zip)" >&2; exit 1; }
   if ! signing && [ -z "$libraries" ]; then
-    cp "$zip" "$zip.sha256" "$zip.buildinfo" "$out/"
+    cp "$zip" "$zip.sha256" "$zip.buildinfo" "$symbols" "$symbols.sha256" "$out/"
     echo "$out/$(basename "$zip")"
     return
   fi
@@ -123,6 +127,15 @@ pack() {
   fi
   "$python" "$root/tools/make_package.py" "$out/$name" "$folder"/*
   cp "$zip.buildinfo" "$out/$name.buildinfo"
+  if [ -n "$libraries" ]; then
+    mkdir "$stage/symbols"
+    "$python" -m zipfile -e "$symbols" "$stage/symbols"
+    folder=$stage/symbols/$(basename "$symbols" .zip)
+    cp "$libraries/Korvex.dll" "$libraries/fmod.dll" "$folder/"
+    "$python" "$root/tools/make_package.py" "$out/${name%.zip}-symbols.zip" "$folder"/*
+  else
+    cp "$symbols" "$symbols.sha256" "$out/"
+  fi
   echo "$out/$name"
 }
 
