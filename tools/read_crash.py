@@ -355,7 +355,7 @@ def report(dump_path, symbols_path, always_scan):
         name = re.sub(r" \+ \d+", "", name) if name else dump.module_at(address)[1]
         print("    frame #%d: 0x%0*x %s [found by scanning, at 0x%x%s]" % (
             number, 16 if dump.win64 else 8, address, name, place,
-            ", and %d times more above" % (count - 1) if count > 1 else ""))
+            ", and %d more time%s above" % (count - 1, "s" if count > 2 else "") if count > 1 else ""))
     if not runs:
         print("    none")
     elif len(runs) > SCANNED_FRAMES_SHOWN:
