@@ -162,7 +162,7 @@ class Program:
                 if flags & 0x20000000:
                     self.code.append((rva, data[raw_at:raw_at + min(raw_size, virtual_size)]))
         except (struct.error, ValueError):
-            raise Refused("%s is not a Windows program" % path)
+            raise Refused("%s of the symbols is not a Windows program" % os.path.basename(path))
         at = data.find(b"RSDS")
         self.build_id = data[at + 4:at + 20].hex() if at >= 0 else None
 
@@ -235,7 +235,7 @@ def unpack_symbols(path, work):
     return path
 
 
-def matched_programs(dump, folder):
+def matched_programs(dump, folder, given):
     """The dump's modules that the symbols hold, as (base, Program). A program of another build than
     the dump's is refused: its symbols would name the wrong functions."""
     files = {f.lower(): os.path.join(folder, f) for f in os.listdir(folder)}
@@ -245,6 +245,7 @@ def matched_programs(dump, folder):
         if not path:
             continue
         program = Program(path)
+        path = "%s in %s" % (os.path.basename(path), given)
         if build_id is not None and build_id != program.build_id:
             wrong.append("%s has build id %s, the dump's has %s" % (path, program.build_id or "none", build_id))
         elif build_id is None and size not in (program.image_size, program.full_size):
@@ -323,8 +324,8 @@ def report(dump_path, symbols_path, always_scan):
     print("Crashing thread: %d" % dump.thread)
     sys.stdout.flush()
     with tempfile.TemporaryDirectory(prefix="skelvane-crash.") as work:
-        folder = unpack_symbols(symbols_path or os.path.join(ROOT, "dist", dump.arch + "-symbols"), work)
-        programs = matched_programs(dump, folder)
+        symbols_path = symbols_path or os.path.join(ROOT, "dist", dump.arch + "-symbols")
+        programs = matched_programs(dump, unpack_symbols(symbols_path, work), symbols_path)
         with_symbols = [(b, p) for b, p in programs if p.has_symbols]
         found = scan(dump, with_symbols)
         # Symbols name the call, which is the byte before the return address.
@@ -366,10 +367,12 @@ def main():
     args = sys.argv[1:]
     always_scan = args[:1] == ["--scan"]
     args = args[always_scan:]
-    if not 1 <= len(args) <= 2 or not os.path.isfile(args[0]):
+    if not 1 <= len(args) <= 2:
         print(USAGE, file=sys.stderr)
         return 2
     try:
+        if not os.path.isfile(args[0]):
+            raise Refused("no dump at %s" % args[0])
         report(os.path.realpath(args[0]), args[1] if len(args) > 1 else None, always_scan)
     except Refused as e:
         sys.stdout.flush()
