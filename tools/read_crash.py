@@ -3,13 +3,13 @@
 faulting module and address, and the crashing thread's stack with function, file and line for the
 programs with symbols (module+offset where a module has none).
 
-The debugger (lldb) walks the stack. Where it loses its way before reaching a program with symbols
-(an engine built without frame pointers or unwind tables), the crashing thread's stack memory is
-scanned for return addresses into those programs, and the frames found are printed by name, marked
-as found by scanning.
+The debugger (lldb) walks the stack. Where it loses its way before reaching the launcher's frames
+(in an engine built without frame pointers or unwind tables), the crashing thread's stack memory is
+scanned for return addresses into the launcher's code, and the frames found are printed by name,
+marked as found by scanning.
 
 Usage: tools/read_crash.sh [--scan] DUMP [SYMBOLS_FOLDER_OR_ZIP]
---scan prints the frames found by scanning also when the walk reached the programs with symbols.
+--scan prints the frames found by scanning also when the walk reached the launcher's frames.
 Without symbols it takes this checkout's build of the dump's architecture (dist/win32-symbols or
 dist/win64-symbols). A symbols zip of a release is unpacked first. The programs are matched by the
 build id the linker wrote into each of them (by name and image size in dumps without build ids, as
@@ -265,7 +265,7 @@ def matched_programs(dump, folder, given):
 
 
 def scan(dump, programs):
-    """Return addresses into the programs with symbols on the crashing thread's stack, from its stack
+    """Return addresses into the given programs on the crashing thread's stack, from its stack
     pointer up, as (stack address, return address)."""
     start, memory = dump.stack
     word = 8 if dump.win64 else 4
@@ -326,29 +326,31 @@ def report(dump_path, symbols_path, always_scan):
     with tempfile.TemporaryDirectory(prefix="skelvane-crash.") as work:
         symbols_path = symbols_path or os.path.join(ROOT, "dist", dump.arch + "-symbols")
         programs = matched_programs(dump, unpack_symbols(symbols_path, work), symbols_path)
-        with_symbols = [(b, p) for b, p in programs if p.has_symbols]
-        found = scan(dump, with_symbols)
+        # The launcher's frames are what the studio needs and what its symbols name.
+        launcher = [(b, p) for b, p in programs if os.path.basename(p.path).lower() == "skelvane.exe"]
+        found = scan(dump, launcher if launcher[0][1].has_symbols else [])
         # Symbols name the call, which is the byte before the return address.
         walk, names = run_debugger(dump_path, programs, sorted({a - 1 for _, a in found}), work)
     print("Stack of the crashing thread:")
     print(walk)
     frames = [(int(n), m) for n, m in re.findall(r"frame #(\d+): 0x[0-9a-f]+ ([^`\s]+)", walk)]
-    symbol_names = {os.path.basename(p.path).lower() for _, p in with_symbols}
-    if any(n > 0 and m.lower() in symbol_names for n, m in frames):
+    if any(n > 0 and m.lower() == "skelvane.exe" for n, m in frames):
         if not always_scan:
             return
-        print("Return addresses into the programs with symbols found by scanning the stack up from 0x%x:" % dump.sp)
+        print("Return addresses into Skelvane.exe found by scanning the stack up from 0x%x:" % dump.sp)
     else:
-        # The walk lost its way before the programs with symbols: their frames from the stack itself.
-        print("The walk stops short of the programs with symbols; return addresses into them found by scanning "
-              "the stack up from 0x%x (an old one may be among them):" % dump.sp)
-    # A recursion leaves one return address many times over: one line for each run of them.
-    runs = []
+        # The walk lost its way before the launcher's frames: they are taken from the stack itself.
+        print("The walk stops short of the launcher's frames; return addresses into Skelvane.exe found by "
+              "scanning the stack up from 0x%x (an old one may be among them):" % dump.sp)
+    # A recursion leaves its return addresses many times over: each is shown once, where it is found
+    # first, with how many times more it is found above.
+    runs, seen = [], {}
     for place, address in found:
-        if runs and runs[-1][1] == address:
-            runs[-1][2] += 1
+        if address in seen:
+            seen[address][2] += 1
         else:
-            runs.append([place, address, 1])
+            seen[address] = [place, address, 1]
+            runs.append(seen[address])
     number = max([n for n, _ in frames], default=0)
     for place, address, count in runs[:SCANNED_FRAMES_SHOWN]:
         number += 1
