@@ -12,8 +12,9 @@ Usage: tools/read_crash.sh [--scan] DUMP [SYMBOLS_FOLDER_OR_ZIP]
 --scan prints the frames found by scanning also when the walk reached the launcher's frames.
 Without symbols it takes this checkout's build of the dump's architecture (dist/win32-symbols or
 dist/win64-symbols). A symbols zip of a release is unpacked first. The programs are matched by the
-build id the linker wrote into each of them (by name and image size in dumps without build ids, as
-Wine writes them); symbols of another build are refused. Anything that keeps the report from being
+build id the linker wrote into each of them (in dumps without build ids, as Wine writes them, by
+name, size, link time stamp and the code kept around the faulting address); symbols of another
+build are refused. Anything that keeps the report from being
 read ends with one line and exit code 1 (2 for a wrong command line).
 """
 import os
