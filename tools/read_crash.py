@@ -14,8 +14,8 @@ Without symbols it takes this checkout's build of the dump's architecture (dist/
 dist/win64-symbols). A symbols zip of a release is unpacked first. The programs are matched by the
 build id the linker wrote into each of them (in dumps without build ids, as Wine writes them, by
 name, size, link time stamp and the code kept around the faulting address); symbols of another
-build are refused. Anything that keeps the report from being
-read ends with one line and exit code 1 (2 for a wrong command line).
+build are refused. Anything that keeps the report from being read ends with one line and exit
+code 1 (2 for a wrong command line).
 """
 import os
 import re
