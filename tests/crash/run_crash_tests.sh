@@ -73,6 +73,11 @@ if [ -f "$dump" ]; then
   grep -q 'CGame::run' <<<"$report" || { echo "read-back studio: no CGame::run frame on the stack"; status=1; }
   grep -q 'CGame::run.*found by scanning' <<<"$scanned" ||
     { echo "read-back studio: the scan did not find CGame::run"; status=1; }
+  # Symbols without the engine's code, which leave the debugger no way through it.
+  mkdir "$kept/launcher-symbols"
+  cp "$build_symbols/Skelvane.exe" "$kept/launcher-symbols/"
+  "$reader" "$dump" "$kept/launcher-symbols" 2>&1 | grep -q 'CGame::run' ||
+    { echo "read-back studio without the engine's code: no CGame::run frame on the stack"; status=1; }
 else
   echo "read-back studio: no dump kept"; status=1
 fi
