@@ -32,7 +32,7 @@ for dpi in 120 144 192; do
   echo "=== at $dpi DPI"
   SKELVANE_DPI=$dpi "$run_gtest" "$wine" "$unit" --gtest_brief=1 --gtest_filter='LanguageFit.*' || status=1
   if [ "$dpi" = 144 ]; then
-    "$run_gtest" "$wine" "$e2e" --gtest_brief=1 --gtest_filter='GameWindow*:SettingsDialog.FirstStart*' || status=1
+    SKELVANE_DPI=$dpi "$run_gtest" "$wine" "$e2e" --gtest_brief=1 --gtest_filter='GameWindow*:SettingsDialog.FirstStart*' || status=1
   fi
 done
 exit "$status"

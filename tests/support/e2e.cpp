@@ -128,21 +128,14 @@ HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout) {
 }
 
 WindowScale scaleOf(HWND window) {
-    // From Windows 10 on, looked up: the tests are built for Windows 7 as the launcher is.
+    // Looked up: the tests are built for Windows 7, as the launcher is.
     const HMODULE user32 = GetModuleHandleW(L"user32.dll");
     const auto context = reinterpret_cast<HANDLE(WINAPI*)(HWND)>(GetProcAddress(user32, "GetWindowDpiAwarenessContext"));
     const auto awareness = reinterpret_cast<int(WINAPI*)(HANDLE)>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext"));
     const auto dpi = reinterpret_cast<UINT(WINAPI*)(HWND)>(GetProcAddress(user32, "GetDpiForWindow"));
     RECT client{};
     GetClientRect(window, &client);
-    return {context && awareness ? awareness(context(window)) : -1, dpi ? dpi(window) : 0, {client.right, client.bottom}};
-}
-
-UINT systemDpi() {
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return static_cast<UINT>(dpi);
+    return {awareness(context(window)), dpi(window), {client.right, client.bottom}};
 }
 
 std::optional<DWORD> storedDword(const std::wstring& subkey, const wchar_t* name) {

@@ -85,8 +85,7 @@ struct WindowScale {
     SIZE client;
 };
 WindowScale scaleOf(HWND window);
-// The system's DPI, which the launchers started now take (tests/run_at_dpi.sh sets it).
-UINT systemDpi();
+using ui::runnerDpi;
 
 // A value of the stored settings (subkey "" for their root); nothing when there is no such DWORD.
 std::optional<DWORD> storedDword(const std::wstring& subkey, const wchar_t* name);
