@@ -19,9 +19,12 @@ set_dpi() {
     "$wine" reg delete "$key" /v LogPixels /f >/dev/null 2>&1 </dev/null
   fi
   "$wineserver" -k >/dev/null 2>&1
-  # Persistent, and with its output elsewhere, as tools/wine_session.sh starts it.
+  # Persistent, and with Wine's own services started with their output elsewhere, as
+  # tools/wine_session.sh does: they would otherwise inherit the output of the next test's program
+  # and keep its readers waiting.
   "$wineserver" -p >/dev/null 2>&1 </dev/null &
   sleep 0.2
+  "$wine" wineboot >/dev/null 2>&1 </dev/null
 }
 restore() { set_dpi "${before:+$((16#$before))}"; }
 trap restore EXIT

@@ -43,6 +43,7 @@ if [ "$dpi" != 96 ]; then
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -p >/dev/null 2>&1 </dev/null &
   sleep 0.2
+  "$WINE" wineboot >/dev/null 2>&1 </dev/null
 fi
 
 winpath() { echo "Z:${1//\//\\}"; }
