@@ -79,9 +79,9 @@ TEST(GameWindowDemo, DemoEngineDrawsAtTheChosenResolutionAndClosesOnEscape) {
     EXPECT_EQ(code, 0u);
 }
 
-// Wine stops treating every program as DPI aware once DpiScalingVer is set; it then scales an
-// unaware one as Windows does. The launcher runs aware only by its manifest: with the entry, its
-// window is 512 pixels at any scale; without it, the window is measured in scaled units.
+// Wine stops treating every program as DPI aware once DpiScalingVer is set, and virtualizes an
+// unaware one. The launcher then runs aware, its window 512 pixels, only by its manifest entry;
+// without it, it runs unaware (and Wine 8 mis-sizes the 32-bit build's window).
 TEST(GameWindowDpi, OnlyTheManifestEntryKeepsTheWindowInPixelsWhereTheSystemScales) {
     if (runnerDpi() == USER_DEFAULT_SCREEN_DPI) GTEST_SKIP() << "run at 144 DPI by tests/run_at_dpi.sh";
     const auto desktop = L"Control Panel\\Desktop";
