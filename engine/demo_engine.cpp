@@ -14,6 +14,7 @@ namespace {
 // The settings the launcher stored; the engine reads them itself, nothing is handed over.
 struct StoredGraphics {
     UINT adapter = 0;
+    UINT width = 0, height = 0;  // the chosen resolution, in pixels
     bool vsync = false;
     UINT backBuffers = 1;
     D3DMULTISAMPLE_TYPE multiSample = D3DMULTISAMPLE_NONE;
@@ -35,6 +36,8 @@ StoredGraphics readStoredGraphics() {
     if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tolmira\\Skelvane\\Graphics", 0, KEY_READ, &key) != ERROR_SUCCESS)
         return g;
     g.adapter = readDword(key, L"AdapterOrdinal", 0);
+    g.width = readDword(key, L"Width", 0);
+    g.height = readDword(key, L"Height", 0);
     g.vsync = readDword(key, L"VSync", 0) != 0;
     g.backBuffers = readDword(key, L"BackBufferCount", 1) > 1 ? 2 : 1;
     g.multiSample = static_cast<D3DMULTISAMPLE_TYPE>(readDword(key, L"MultiSampleType", 0));
@@ -64,8 +67,14 @@ public:
 
         D3DDISPLAYMODE desktop{};
         if (FAILED(m_d3d->GetAdapterDisplayMode(adapter, &desktop))) return false;
+        if (stored.width && stored.height) fitWindow(stored.width, stored.height);
         m_params = {};
         m_params.Windowed = TRUE;
+        // The back buffer has the chosen resolution, as the client area now has: both in pixels,
+        // since the launcher's process is DPI aware (without that, the window would be measured in
+        // scaled units and the picture stretched).
+        m_params.BackBufferWidth = stored.width;
+        m_params.BackBufferHeight = stored.height;
         m_params.SwapEffect = D3DSWAPEFFECT_DISCARD;
         m_params.BackBufferFormat = desktop.Format;
         m_params.BackBufferCount = stored.backBuffers;
@@ -125,6 +134,21 @@ private:
     ~CDemoGame() {
         if (m_device) m_device->Release();
         if (m_d3d) m_d3d->Release();
+    }
+
+    // The game is windowed: the window's client area gets the chosen resolution, centred on the
+    // screen it is on.
+    void fitWindow(UINT width, UINT height) {
+        RECT frame{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_EXSTYLE)));
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(m_window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        const RECT& screen = monitor.rcMonitor;
+        const LONG w = frame.right - frame.left, h = frame.bottom - frame.top;
+        SetWindowPos(m_window, nullptr, (screen.left + screen.right - w) / 2, (screen.top + screen.bottom - h) / 2, w, h,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
     // A lost device (another program took the screen) is reset once it can be.

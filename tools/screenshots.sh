@@ -4,6 +4,8 @@
 # language file of the game folder: the settings dialog on both pages, the advanced dialog and the
 # warnings dialog (a driver date in korvex.ini that no driver meets brings it up); in English also
 # the game window. PNG files, each cropped to its window, go to docs/screenshots.
+# SKELVANE_SHOT_DPI=144 (or 120, 192) takes the dialogs at that scale, as on a screen scaled to 150 %
+# (125 %, 200 %), into files named ...-144dpi.png; the game window only at 96 DPI.
 # Usage: tools/screenshots.sh [LANGUAGE-FILE-NAME...]   e.g. tools/screenshots.sh language-de.txt
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,9 +30,21 @@ finish() {
   rm -rf "$prefix" "$work"
 }
 trap finish EXIT
-wine_session_start "$prefix" 1024x768x24 force-xvfb
+# A screen as large as the scale asks for (1024 x 768 at 100 %).
+dpi=${SKELVANE_SHOT_DPI:-96}
+wine_session_start "$prefix" "$((1024 * dpi / 96))x$((768 * dpi / 96))x24" force-xvfb
 # With no window manager on the display, Wine draws the title bars itself.
 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+suffix=""
+if [ "$dpi" != 96 ]; then
+  suffix=-${dpi}dpi
+  # The server keeps the screen's DPI until it restarts.
+  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null &
+  sleep 0.2
+  "$WINE" wineboot >/dev/null 2>&1 </dev/null
+fi
 
 winpath() { echo "Z:${1//\//\\}"; }
 
@@ -53,15 +67,16 @@ window() {
   return 1
 }
 
-shoot() { import -display "$DISPLAY" -window "$1" -strip "$out/$2.png"; echo "screenshots: $2.png"; }
+shoot() { import -display "$DISPLAY" -window "$1" -strip "$out/$2$suffix.png"; echo "screenshots: $2$suffix.png"; }
 
 # click WINDOW X Y: a left click at dialog units X, Y of the settings dialog's client area, found
 # from the window's size (the client area is 289 x 183 dialog units; Wine's frame and title bar
-# around it are 3 and 19 pixels).
+# around it are 3 and 19 pixels at 96 DPI, more in proportion at higher scales).
 click() {
   local WIDTH HEIGHT X Y WINDOW SCREEN
   eval "$(xdotool getwindowgeometry --shell "$1")"
-  local px=$(( 3 + $2 * (WIDTH - 6) / 289 )) py=$(( 22 + $3 * (HEIGHT - 25) / 183 ))
+  local frame=$(( 3 * dpi / 96 )) top=$(( 22 * dpi / 96 ))
+  local px=$(( frame + $2 * (WIDTH - 2 * frame) / 289 )) py=$(( top + $3 * (HEIGHT - top - frame) / 183 ))
   xdotool mousemove --window "$1" "$px" "$py" click 1
   sleep 1
 }
@@ -116,7 +131,7 @@ for file in "${languages[@]}"; do
   xdotool key Escape
   stop
 
-  if [ "$lang" = en ]; then
+  if [ "$lang" = en ] && [ "$dpi" = 96 ]; then
     options "$file"
     start
     settings=$(window "$(text T_SETTINGS "$path")")

@@ -177,16 +177,23 @@ SLIPS = [
     (52, "release: the symbols of the studio's package hold the stand-ins", "tools/sign_and_pack.sh",
      '    cp "$libraries/Korvex.dll" "$libraries/fmod.dll" "$folder/"\n    "$python" "$root/tools/make_package.py" "$out/${name%.zip}-symbols.zip"',
      '    "$python" "$root/tools/make_package.py" "$out/${name%.zip}-symbols.zip"', "ctest:release_signing"),
+    (53, "manifest: no per-monitor DPI awareness for Windows 10", "src/res/skelvane.manifest.in",
+     "PerMonitorV2, PerMonitor</dpiAwareness>", "PerMonitor</dpiAwareness>", "ctest:version"),
+    (54, "icon: no images of their own for scaled screens", "tools/make_icon.py",
+     "    entries += [(s, 32, encode(scale(src, s), 32, pal8)) for s in SCALED_SIZES]\n", "", "LanguageFit*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
-PROGRAMS = ["unit", "end_to_end", "caps_check_small_desktop", "graphics_page_small_desktop", "kernel_probe",
-            "reproducible_build", "crash_reports"]
+PROGRAMS = ["unit", "end_to_end", "caps_check_small_desktop", "graphics_page_small_desktop", "scaled_screens",
+            "kernel_probe", "reproducible_build", "crash_reports"]
 TARGETS = {"unit": ["unit_tests"], "end_to_end": ["e2e_tests"], "caps_check_small_desktop": ["caps_check_e2e"],
+           "scaled_screens": ["unit_tests", "e2e_tests"],
            "graphics_page_small_desktop": ["e2e_tests"], "kernel_probe": [], "reproducible_build": ["package_zip"],
            "crash_reports": ["e2e_tests"]}
-# The small-desktop entries choose their tests themselves: they run only for slips in their part.
+# The small-desktop and scaled-screen entries choose their tests themselves: they run only for slips
+# in their part.
 SUITES = {"caps_check_small_desktop": ["DeviceCheck.x"], "graphics_page_small_desktop": ["SmallDesktop.x"],
+          "scaled_screens": ["LanguageFit.x", "GameWindow.x", "GameWindowDemo.x", "GameWindowDpi.x", "SettingsDialog.x"],
           "crash_reports": ["Engine/WayOfDying.x"]}
 
 
@@ -258,6 +265,8 @@ def seed(slip, build_dir, session, all_programs, full, baseline):
         with open(source, "w", encoding="utf-8", newline="") as f:
             f.write(original.replace(old, new, 1))
         if tests.startswith("ctest:"):
+            if path.startswith("src/"):  # what ships is checked: build it with the slip
+                run(["cmake", "--build", build_dir, "--target", "dist"], stdout=subprocess.DEVNULL)
             r = run(["ctest", "--test-dir", build_dir, "--output-on-failure", "-R", "^%s$" % tests[6:]],
                     stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
             return ([tests[6:]] if r.returncode != 0 else []), None

@@ -155,6 +155,9 @@ LRESULT CGame::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (wParam == PWR_SUSPENDREQUEST) return PWR_FAIL;
         if (wParam == PWR_SUSPENDRESUME || wParam == PWR_CRITICALRESUME) return 0;
         break;
+    case WM_DPICHANGED:
+        // Moved to a screen of another scale: the engine's surface keeps its size in pixels.
+        return 0;
     case WM_NCHITTEST:
         return HTCLIENT;
     case WM_SYSCHAR:

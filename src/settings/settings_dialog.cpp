@@ -10,6 +10,7 @@
 #include "settings/sound_choices.h"
 #include "settings/settings_pages.h"
 #include "settings/vadv_dialog.h"
+#include "win/dpi.h"
 #include "win/trace.h"
 
 namespace {
@@ -17,6 +18,9 @@ namespace {
 // Posted when the settings dialog is shown: the warnings shown while the lists were filled go in
 // front again once the dialog manager has shown and activated the settings dialog over them.
 constexpr UINT kBringWarningsForward = WM_APP + 1;
+// Posted when the dialog moved to a screen of another scale: once the dialog manager has laid the
+// dialog out again, the pages and icons that the code sized itself follow.
+constexpr UINT kFollowScale = WM_APP + 2;
 
 LONG_PTR selectedData(HWND list) {
     const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
@@ -33,9 +37,11 @@ void copyToCombo(HWND combo, const ChoiceList& list) {
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(list.chosen), 0);
 }
 
-HICON loadDialogIcon(int widthMetric, int heightMetric) {
+// The icon in the size for the window's scale (the icon has an image of each).
+HICON loadDialogIcon(HWND dialog, int widthMetric, int heightMetric) {
+    const UINT dpi = win::windowDpi(dialog);
     return static_cast<HICON>(LoadImageW(win::g_module.instance(), MAKEINTRESOURCEW(IDI_SKELVANE), IMAGE_ICON,
-                                         GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
+                                         win::metricForDpi(widthMetric, dpi), win::metricForDpi(heightMetric, dpi),
                                          LR_DEFAULTCOLOR));
 }
 
@@ -94,10 +100,7 @@ bool CSettingsDialog::preTranslateMessage(MSG* msg) {
 
 void CSettingsDialog::initDialog() {
     const win::CTraceStep step("settings dialog window");
-    m_bigIcon.reset(loadDialogIcon(SM_CXICON, SM_CYICON));
-    m_smallIcon.reset(loadDialogIcon(SM_CXSMICON, SM_CYSMICON));
-    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
-    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.get()));
+    setIcons();
     m_info->create();
     createPages();
     fillAdapters();
@@ -118,14 +121,9 @@ void CSettingsDialog::createPages() {
         tab.pszText = text.data();
         tabs.send(TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&tab));
     }
-    RECT page{};
-    GetClientRect(tabs, &page);
-    tabs.send(TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
-    for (win::CDialog* p : {static_cast<win::CDialog*>(m_pageGraphics.get()), static_cast<win::CDialog*>(m_pageSound.get())}) {
-        p->create(tabs);
-        SetWindowPos(p->hwnd(), nullptr, page.left, page.top, page.right - page.left, page.bottom - page.top,
-                     SWP_NOZORDER);
-    }
+    m_pageGraphics->create(tabs);
+    m_pageSound->create(tabs);
+    placePages();
     // The dialog manager goes on from a page's label (its access key) to the list after it only
     // within a control parent. The tab control is none, so that it is a tab stop of its own; Tab
     // from it into the page is handlePageKey's.
@@ -133,6 +131,24 @@ void CSettingsDialog::createPages() {
         SetWindowLongPtrW(page, GWL_EXSTYLE, GetWindowLongPtrW(page, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
     tabs.send(TCM_SETCURSEL, 0);
     showPage(0);
+}
+
+void CSettingsDialog::placePages() {
+    const win::CWindow tabs = item(IDC_TABS);
+    RECT page{};
+    GetClientRect(tabs, &page);
+    tabs.send(TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+    for (HWND p : {m_pageGraphics->hwnd(), m_pageSound->hwnd()})
+        SetWindowPos(p, nullptr, page.left, page.top, page.right - page.left, page.bottom - page.top, SWP_NOZORDER);
+}
+
+void CSettingsDialog::setIcons() {
+    win::CIcon big(loadDialogIcon(hwnd(), SM_CXICON, SM_CYICON));
+    win::CIcon small(loadDialogIcon(hwnd(), SM_CXSMICON, SM_CYSMICON));
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    m_bigIcon = std::move(big);  // the window no longer shows the old ones
+    m_smallIcon = std::move(small);
 }
 
 void CSettingsDialog::showPage(int index) {
@@ -358,6 +374,13 @@ INT_PTR CSettingsDialog::handleMessage(UINT msg, WPARAM wParam, LPARAM lParam, b
         break;
     case kBringWarningsForward:
         if (m_info->isVisible()) m_info->bringToFront();
+        return 0;
+    case WM_DPICHANGED:
+        PostMessageW(hwnd(), kFollowScale, 0, 0);
+        break;  // the dialog manager takes the new size and fonts
+    case kFollowScale:
+        placePages();
+        setIcons();
         return 0;
     case WM_CLOSE:
         endDialog(kSettingsCancel);

@@ -76,6 +76,10 @@ protected:
 private:
     void initDialog();
     void createPages();
+    // The pages fill the tab control; the icons have the size for the dialog's scale. Again after
+    // each change of scale.
+    void placePages();
+    void setIcons();
     void showPage(int index);
     void onCommand(int id, int code, HWND control);
     void saveAndEnd(INT_PTR endCode);

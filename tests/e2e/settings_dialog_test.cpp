@@ -17,6 +17,12 @@ TEST_F(SettingsDialog, FirstStartShowsItAndStartStoresWhatTheNextStartRunsWithou
     ASSERT_TRUE(dialog);
     EXPECT_EQ(ui::text(dialog), L"Game settings");
     EXPECT_EQ(ui::text(ui::find(dialog, kStart)), L"Play");
+    // At the runner's scale (tests/run_at_dpi.sh) and whole on the screen.
+    RECT frame{}, work{};
+    GetWindowRect(dialog, &frame);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_TRUE(frame.left >= work.left && frame.top >= work.top && frame.right <= work.right && frame.bottom <= work.bottom);
+    EXPECT_EQ(scaleOf(dialog).dpi, runnerDpi());
     EXPECT_FALSE(gameWindow(0ms));
     PostMessageW(GetDlgItem(dialog, kTabs), WM_KEYDOWN, VK_RETURN, 0);  // Enter, no button focused: Start
     ASSERT_TRUE(gameWindow());

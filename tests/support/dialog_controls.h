@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,12 @@ inline HWND find(HWND parent, int id) {
         if (const HWND inner = find(child, id)) return inner;
     }
     return nullptr;
+}
+
+// The scale the runner set (tests/run_at_dpi.sh), 96 DPI without one.
+inline UINT runnerDpi() {
+    const char* dpi = std::getenv("SKELVANE_DPI");
+    return dpi ? static_cast<UINT>(std::atoi(dpi)) : USER_DEFAULT_SCREEN_DPI;
 }
 
 // Asked of the window itself, as the text of another process's edit controls must be.

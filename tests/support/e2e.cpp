@@ -127,6 +127,17 @@ HWND waitForDialogWith(DWORD pid, int controlId, Ms timeout) {
     }, timeout);
 }
 
+WindowScale scaleOf(HWND window) {
+    // Looked up: the tests are built for Windows 7, as the launcher is.
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto context = reinterpret_cast<HANDLE(WINAPI*)(HWND)>(GetProcAddress(user32, "GetWindowDpiAwarenessContext"));
+    const auto awareness = reinterpret_cast<int(WINAPI*)(HANDLE)>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext"));
+    const auto dpi = reinterpret_cast<UINT(WINAPI*)(HWND)>(GetProcAddress(user32, "GetDpiForWindow"));
+    RECT client{};
+    GetClientRect(window, &client);
+    return {awareness(context(window)), dpi(window), {client.right, client.bottom}};
+}
+
 std::optional<DWORD> storedDword(const std::wstring& subkey, const wchar_t* name) {
     const std::wstring key = kSettingsRoot + (subkey.empty() ? L"" : L"\\" + subkey);
     DWORD value = 0, size = sizeof value;

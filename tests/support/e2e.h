@@ -77,6 +77,16 @@ inline bool isChecked(HWND dialog, int id) {
     return SendMessageW(ui::find(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+// How the process of a window sees the screen: its DPI awareness (2 per monitor, 0 none) and the
+// window's DPI; and the window's client area in the screen's pixels.
+struct WindowScale {
+    int awareness;
+    UINT dpi;
+    SIZE client;
+};
+WindowScale scaleOf(HWND window);
+using ui::runnerDpi;
+
 // A value of the stored settings (subkey "" for their root); nothing when there is no such DWORD.
 std::optional<DWORD> storedDword(const std::wstring& subkey, const wchar_t* name);
 void deleteSettings();
