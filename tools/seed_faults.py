@@ -168,6 +168,19 @@ SLIPS = [
      "if (count <= kKeptDumps) return;", "if (count <= kKeptDumps + 1) return;", "Engine/WayOfDying*"),
     (48, "crash reports: abort left to the runtime", "src/app/crash_reporter.cpp",
      "    std::signal(SIGABRT, onAbort);\n", "", "Engine/WayOfDying*"),
+    (49, "power settings: a switch not read back once set (the display server never gets the give-back)",
+     "src/app/power_settings.cpp", "    BOOL now = FALSE;\n    SystemParametersInfoW(s.getAction, 0, &now, 0);\n", "",
+     "Startup*:SettingsDialog.FirstStart*"),
+    (50, "power settings: any live process with a holder's number counts as that copy", "src/app/power_settings.cpp",
+     "    return static_cast<bool>(proof);",
+     "    return proof || win::CKernelHandle(OpenProcess(SYNCHRONIZE, FALSE, h.processId));", "Startup*"),
+    (51, "crash reports: power saving not given back after the dump", "src/app/crash_reporter.cpp",
+     "    restorePowerSettingsAfterCrash();\n", "", "Engine/WayOfDying*"),
+    (52, "settings: a save that did not get the lock reports success", "src/config/launch_settings.cpp",
+     "if (!writer.ok() || !lock.held()) return false;", "if (!writer.ok()) return false;", "LaunchSettings*"),
+    (53, "lock: one abandoned by a killed copy is taken but never given back", "src/win/named_lock.h",
+     "m_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;", "m_held = waited == WAIT_OBJECT_0;",
+     "LaunchSettings*:SettingsDialog.Cancel*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.

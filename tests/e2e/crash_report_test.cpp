@@ -88,15 +88,18 @@ void writeEarlierDumps(const GameFolder& folder) {
 }
 
 // One dump, named after the version, the time and the process, in place of the oldest; the run is
-// marked as crashed. The dump is kept for the read-back under the way's name.
+// marked as crashed, and power saving given back as a normal end would. The dump is kept for the
+// read-back under the way's name.
 TEST_P(WayOfDying, LeavesOneDumpInPlaceOfTheOldest) {
     writeEarlierDumps(folder);
+    ASSERT_EQ(powerSwitches(true), 7u);
     auto environment = engineEnv(folder, std::string("die=") + GetParam());
     start(L"", environment);
     // The mark is set once the dump is written whole.
     ASSERT_TRUE(waitFor([] { return storedDword(L"", L"LastRunCrashed") == 1u; }, 40s)) << "no crash recorded";
     DWORD code = 0;
     process->waitExit(10s, code);  // after a stack overflow the process may never be seen to end
+    EXPECT_EQ(powerSwitches(), 7u);
     const std::vector<std::wstring> dumps = dumpsIn(folder.crashFolder());
     ASSERT_EQ(dumps.size(), 10u);
     EXPECT_EQ(dumps.front(), L"Skelvane-0.9.0-20250101-000011-7.dmp") << "the oldest is gone, the others stay";

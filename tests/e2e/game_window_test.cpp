@@ -56,16 +56,4 @@ TEST_F(GameWindow, EngineThatCannotStartGivesTheTranslatedBoxAndMinusOne) {
     EXPECT_EQ(exitCode(), 0xFFFFFFFFu);
 }
 
-TEST(GameWindowDemo, DemoEngineDrawsAndClosesOnEscape) {
-    GameFolder folder(true);
-    Process p(folder.file(L"Skelvane.exe"), L"", folder.path());
-    const HWND window = waitForGameWindow(p.pid());
-    ASSERT_TRUE(window);
-    DWORD code = 0;
-    EXPECT_FALSE(p.waitExit(1500ms, code)) << "the demo engine started";
-    PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
-    ASSERT_TRUE(p.waitExit(15s, code));
-    EXPECT_EQ(code, 0u);
-}
-
 }  // namespace

@@ -12,7 +12,11 @@ constexpr int kStart = 3, kShowAtLaunch = 1010, kReset = 1017, kSpeakers = 1015;
 
 class SettingsDialog : public FirstStartTest {};
 
+// Started as a player starts it, twice, then from another program: each normal end gives back the
+// screen saver and the monitor's power saving, off while the game runs, as the next program reads them.
 TEST_F(SettingsDialog, FirstStartShowsItAndStartStoresWhatTheNextStartRunsWithoutIt) {
+    asPlayer = true;
+    ASSERT_EQ(powerSwitches(true), 7u);
     HWND dialog = openDialog();
     ASSERT_TRUE(dialog);
     EXPECT_EQ(ui::text(dialog), L"Game settings");
@@ -21,12 +25,30 @@ TEST_F(SettingsDialog, FirstStartShowsItAndStartStoresWhatTheNextStartRunsWithou
     PostMessageW(GetDlgItem(dialog, kTabs), WM_KEYDOWN, VK_RETURN, 0);  // Enter, no button focused: Start
     ASSERT_TRUE(gameWindow());
     EXPECT_EQ(storedDword(L"", L"ShowSettingsAtLaunch"), 0u);
+    EXPECT_EQ(powerSwitches(), 0u) << "while the game runs";
     closeGame();
+    EXPECT_EQ(powerSwitches(), 7u) << "after the start through the dialog";
 
-    start();  // what was stored is whole and valid for this machine (each value's coding: unit tests)
+    // What was stored is whole and valid for this machine (each value's coding: unit tests).
+    ASSERT_EQ(powerSwitches(true), 7u);
+    start();
     ASSERT_TRUE(gameWindow());
     EXPECT_FALSE(waitForDialogWith(process->pid(), kTabs, 0ms));
     closeGame();
+    EXPECT_EQ(powerSwitches(), 7u) << "after a start straight to the game";
+
+    // From another program, with the demo engine: it draws until Esc ends the game.
+    asPlayer = false;
+    ASSERT_TRUE(CopyFileW((env(L"SKELVANE_DIST") + L"\\Korvex.dll").c_str(), folder.file(L"Korvex.dll").c_str(), FALSE));
+    ASSERT_EQ(powerSwitches(true), 7u);
+    start();
+    const HWND window = gameWindow();
+    ASSERT_TRUE(window);
+    DWORD code = 0;
+    EXPECT_FALSE(process->waitExit(1500ms, code)) << "the demo engine started";
+    PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(exitCode(), 0u);
+    EXPECT_EQ(powerSwitches(), 7u) << "after a start from another program";
 }
 
 TEST_F(SettingsDialog, KeysAloneTurnThePagesChooseInLayoutOrderAndStart) {
@@ -56,9 +78,17 @@ TEST_F(SettingsDialog, KeysAloneTurnThePagesChooseInLayoutOrderAndStart) {
     closeGame();
 }
 
+// The first copy also finds the settings' lock left by a copy killed while it held it: it takes it
+// at once and gives it back, so the copies after it neither wait for it nor go on without it.
 TEST_F(SettingsDialog, CancelAndTheCloseBoxSaveNothingOkSavesWithoutTheGame) {
+    const wchar_t* const lockName = L"Local\\Skelvane.Settings.Lock";
+    { const LockHolder killed(lockName); }  // killed as it goes
     HWND dialog = openDialog();
     ASSERT_TRUE(dialog);
+    const HANDLE lock = CreateMutexW(nullptr, FALSE, lockName);
+    EXPECT_EQ(WaitForSingleObject(lock, 0), WAIT_OBJECT_0) << "kept, or still abandoned";
+    ReleaseMutex(lock);
+    CloseHandle(lock);
     PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(exitCode(), 1u);
     for (const int button : {IDCANCEL, IDOK}) {  // with "show at launch" ticked

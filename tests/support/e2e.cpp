@@ -1,5 +1,7 @@
 #include "e2e.h"
 
+#include <shellapi.h>
+
 #include <thread>
 #include <vector>
 
@@ -62,14 +64,23 @@ GameFolder::~GameFolder() {
 }
 
 Process::Process(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingDir,
-                 const std::map<std::wstring, std::wstring>& environment) {
+                 const std::map<std::wstring, std::wstring>& environment, bool asPlayer) {
     for (const auto& [name, value] : environment) SetEnvironmentVariableW(name.c_str(), value.c_str());
-    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir.c_str(),
-                        &startup, &m_info))
-        ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
+    bool started;
+    if (asPlayer) {
+        SHELLEXECUTEINFOW shell{sizeof shell, SEE_MASK_NOCLOSEPROCESS, nullptr, nullptr, exe.c_str(),
+                                arguments.c_str(), workingDir.c_str(), SW_SHOWNORMAL};
+        started = ShellExecuteExW(&shell) && shell.hProcess;
+        m_info.hProcess = shell.hProcess;
+        m_info.dwProcessId = started ? GetProcessId(shell.hProcess) : 0;
+    } else {
+        std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 workingDir.c_str(), &startup, &m_info);
+    }
+    if (!started) ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
     for (const auto& entry : environment) SetEnvironmentVariableW(entry.first.c_str(), nullptr);
 }
 
@@ -91,6 +102,33 @@ bool Process::waitExit(Ms timeout, DWORD& exitCode) const {
 std::map<std::wstring, std::wstring> engineEnv(const GameFolder& folder, const std::string& script) {
     return {{L"SKELVANE_TEST_ENGINE_LOG", folder.file(L"engine.log")}, {L"LOCALAPPDATA", folder.path()},
             {L"SKELVANE_TEST_ENGINE", std::wstring(script.begin(), script.end())}};
+}
+
+namespace {
+std::wstring peer() {
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring self(path, n);
+    return self.substr(0, self.rfind(L'\\') + 1) + L"peer.exe";
+}
+}  // namespace
+
+DWORD powerSwitches(bool switchOn) {
+    const Process reader(peer(), switchOn ? L"power on" : L"power", L"C:\\");
+    DWORD bits = 99;
+    EXPECT_TRUE(reader.waitExit(20s, bits));
+    return bits;
+}
+
+LockHolder::LockHolder(const std::wstring& lock) : Process(peer(), L"hold " + lock, L"C:\\") {
+    // Held once this process cannot take it.
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, lock.c_str());
+    EXPECT_TRUE(waitFor([&] {
+        if (WaitForSingleObject(mutex, 0) == WAIT_TIMEOUT) return true;
+        ReleaseMutex(mutex);
+        return false;
+    })) << "the holder did not take " << lock;
+    CloseHandle(mutex);
 }
 
 bool waitFor(const std::function<bool()>& predicate, Ms timeout) {
