@@ -78,14 +78,14 @@ TEST_F(SettingsDialog, KeysAloneTurnThePagesChooseInLayoutOrderAndStart) {
     closeGame();
 }
 
-// The first copy also finds the settings' lock left by a copy killed while it held it: it takes it
-// at once and gives it back, so the copies after it neither wait for it nor go on without it.
+// The first copy also finds the settings' lock abandoned by a copy killed while it held it (this
+// test keeps it open meanwhile, as a copy waiting for it does): it takes it at once and gives it
+// back, so that the copies after it neither wait for it nor go on without it.
 TEST_F(SettingsDialog, CancelAndTheCloseBoxSaveNothingOkSavesWithoutTheGame) {
-    const wchar_t* const lockName = L"Local\\Skelvane.Settings.Lock";
-    { const LockHolder killed(lockName); }  // killed as it goes
+    const HANDLE lock = CreateMutexW(nullptr, FALSE, L"Local\\Skelvane.Settings.Lock");
+    ASSERT_EQ(runPeer(L"killed-holding Local\\Skelvane.Settings.Lock"), 3u);
     HWND dialog = openDialog();
     ASSERT_TRUE(dialog);
-    const HANDLE lock = CreateMutexW(nullptr, FALSE, lockName);
     EXPECT_EQ(WaitForSingleObject(lock, 0), WAIT_OBJECT_0) << "kept, or still abandoned";
     ReleaseMutex(lock);
     CloseHandle(lock);

@@ -1,15 +1,15 @@
 // Another program of the player's session, for the end-to-end tests:
 //   peer power [on]   the screen saver, low-power and power-off switches as a windowed program reads
 //                     them (exit code: bit 0, 1 and 2), after switching them on when asked;
-//   peer hold NAME    takes the named lock and holds it until it is killed.
+//   peer killed-holding NAME   takes the named lock and is killed while it holds it (exit code 3).
 #include <windows.h>
 
 #include <cwchar>
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 3 && wcscmp(argv[1], L"hold") == 0) {
+    if (argc == 3 && wcscmp(argv[1], L"killed-holding") == 0) {
         const HANDLE lock = CreateMutexW(nullptr, FALSE, argv[2]);
-        if (lock && WaitForSingleObject(lock, INFINITE) == WAIT_OBJECT_0) Sleep(INFINITE);
+        if (lock && WaitForSingleObject(lock, INFINITE) == WAIT_OBJECT_0) TerminateProcess(GetCurrentProcess(), 3);
         return 2;
     }
     if (argc < 2 || wcscmp(argv[1], L"power") != 0) return 255;

@@ -104,31 +104,13 @@ std::map<std::wstring, std::wstring> engineEnv(const GameFolder& folder, const s
             {L"SKELVANE_TEST_ENGINE", std::wstring(script.begin(), script.end())}};
 }
 
-namespace {
-std::wstring peer() {
+DWORD runPeer(const std::wstring& arguments) {
     wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring self(path, n);
-    return self.substr(0, self.rfind(L'\\') + 1) + L"peer.exe";
-}
-}  // namespace
-
-DWORD powerSwitches(bool switchOn) {
-    const Process reader(peer(), switchOn ? L"power on" : L"power", L"C:\\");
-    DWORD bits = 99;
-    EXPECT_TRUE(reader.waitExit(20s, bits));
-    return bits;
-}
-
-LockHolder::LockHolder(const std::wstring& lock) : Process(peer(), L"hold " + lock, L"C:\\") {
-    // Held once this process cannot take it.
-    const HANDLE mutex = CreateMutexW(nullptr, FALSE, lock.c_str());
-    EXPECT_TRUE(waitFor([&] {
-        if (WaitForSingleObject(mutex, 0) == WAIT_TIMEOUT) return true;
-        ReleaseMutex(mutex);
-        return false;
-    })) << "the holder did not take " << lock;
-    CloseHandle(mutex);
+    const std::wstring self(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    const Process peer(self.substr(0, self.rfind(L'\\') + 1) + L"peer.exe", arguments, L"C:\\");
+    DWORD code = 99;
+    EXPECT_TRUE(peer.waitExit(20s, code));
+    return code;
 }
 
 bool waitFor(const std::function<bool()>& predicate, Ms timeout) {

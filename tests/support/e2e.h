@@ -61,14 +61,11 @@ std::map<std::wstring, std::wstring> engineEnv(const GameFolder& folder, const s
 // A variable the test runner sets (the built game folder, the test engine, ...); empty when unset.
 std::wstring env(const wchar_t* name);
 
-// The screen saver, low-power and power-off switches as another program of the session reads them
-// (bits 0, 1, 2), switched on first when asked.
-DWORD powerSwitches(bool switchOn = false);
-// A program of the session that holds the named lock while the object lives, and is killed with it.
-class LockHolder : public Process {
-public:
-    explicit LockHolder(const std::wstring& lock);
-};
+// Runs another program of the session (tests/peer) with these arguments; its exit code.
+DWORD runPeer(const std::wstring& arguments);
+// The screen saver, low-power and power-off switches as another program reads them (bits 0, 1, 2),
+// switched on first when asked.
+inline DWORD powerSwitches(bool switchOn = false) { return runPeer(switchOn ? L"power on" : L"power"); }
 
 // Polls until the predicate holds or the time is up.
 bool waitFor(const std::function<bool()>& predicate, Ms timeout = 10s);

@@ -279,20 +279,13 @@ TEST_F(LaunchSettingsTest, AnotherCopyLoadingOrSavingWaitsForAWholeSave) {
 
     // A copy that keeps the lock beyond the bounded wait: this save writes its mark alone and fails,
     // so that the next start shows the dialog whatever that copy leaves.
-    std::promise<void> taken, letGo;
-    const auto holder = std::async(std::launch::async, [&] {
-        const win::CKernelHandle lock(CreateMutexW(nullptr, FALSE, L"Local\\Skelvane.Settings.Lock"));
-        WaitForSingleObject(lock.get(), INFINITE);
-        taken.set_value();
-        letGo.get_future().wait();
-        ReleaseMutex(lock.get());
-    });
-    taken.get_future().wait();
+    const win::CKernelHandle lock(CreateMutexW(nullptr, FALSE, L"Local\\Skelvane.Settings.Lock"));
+    ASSERT_EQ(WaitForSingleObject(lock.get(), 0), WAIT_OBJECT_0);
     auto marked = stored();
     marked[L"\\SaveIncomplete"] = dword(1);
-    EXPECT_FALSE(saveSettings(chosen(), d3d));
+    EXPECT_FALSE(std::async(std::launch::async, [&] { return saveSettings(chosen(), d3d); }).get());
     EXPECT_TRUE(stored() == marked);
-    letGo.set_value();
+    ReleaseMutex(lock.get());
 
     const CutShort cut(INT_MAX, [] { RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"SaveIncomplete"); });
     EXPECT_TRUE(saveSettings(chosen(), d3d));

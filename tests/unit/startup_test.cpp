@@ -125,27 +125,24 @@ TEST(Startup, PowerSavingIsOffWhileTheModuleRunsAndTheLastLiveCopyGivesBackWhatT
     EXPECT_EQ(win::g_module.instance(), nullptr);
 
     // Copies that end in another order than they started, and a place in the copies' account (three
-    // switches, then places of process number and start time) held by a live program that is no copy
-    // (a dead copy's number given to another program): that one does not count.
+    // switches, then places of process number and start time) held by a live program that is no copy,
+    // the desktop's (a dead copy's number given to another program): that one does not count.
     ASSERT_TRUE(appInit(GetModuleHandleW(nullptr)));
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    STARTUPINFOW startup{sizeof startup};
-    PROCESS_INFORMATION other{};
-    ASSERT_TRUE(CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &other));
-    const win::CKernelHandle otherProcess(other.hProcess), otherThread(other.hThread);
+    DWORD desktopProgram = 0;
+    GetWindowThreadProcessId(GetDesktopWindow(), &desktopProgram);
+    ASSERT_NE(desktopProgram, GetCurrentProcessId());
     const win::CKernelHandle block(OpenFileMappingW(FILE_MAP_WRITE, FALSE, L"Local\\Skelvane.PowerSaving.Copies"));
     auto* const lastPlace = static_cast<DWORD*>(MapViewOfFile(block.get(), FILE_MAP_WRITE, 0, 0, 0)) + 3 + 3 * 63;
-    lastPlace[0] = other.dwProcessId;
+    lastPlace[0] = desktopProgram;
+    const win::CKernelHandle other(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, desktopProgram));
     FILETIME unused;
-    GetProcessTimes(other.hProcess, reinterpret_cast<FILETIME*>(lastPlace + 1), &unused, &unused, &unused);
+    GetProcessTimes(other.get(), reinterpret_cast<FILETIME*>(lastPlace + 1), &unused, &unused, &unused);
     CPowerSettings otherCopy;
     otherCopy.switchOff();
     appTerm();
     EXPECT_FALSE(screenSaverActive()) << "another copy's game still runs";
     otherCopy.restore();
     EXPECT_TRUE(screenSaverActive()) << "the last live copy gives back what the first one found";
-    TerminateProcess(other.hProcess, 0);
     UnmapViewOfFile(lastPlace - 3 - 3 * 63);
 }
 
