@@ -165,7 +165,7 @@ SLIPS = [
      "WarningsWindow*:SmallDesktop*"),
     (46, "crash reports: the crashed run's mark does not bring the settings back", "src/config/launch_settings.cpp",
      "    ok &= RegQueryValueExW(root.get(), kLastRunCrashed, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;\n",
-     "", "LastRunCrashed*"),
+     "", "SettingsDialog.FirstStart*"),
     (47, "crash reports: one dump too many kept", "src/app/crash_dump_folder.cpp",
      "if (count <= kKeptDumps) return;", "if (count <= kKeptDumps + 1) return;", "Engine/WayOfDying*"),
     (48, "crash reports: abort left to the runtime", "src/app/crash_reporter.cpp",
