@@ -174,15 +174,16 @@ SLIPS = [
      "src/app/power_settings.cpp", "    BOOL now = FALSE;\n    SystemParametersInfoW(s.getAction, 0, &now, 0);\n", "",
      "Startup*:SettingsDialog.FirstStart*"),
     (50, "power settings: any live process with a holder's number counts as that copy", "src/app/power_settings.cpp",
-     "    return static_cast<bool>(proof);",
+     "    return proof || GetLastError() == ERROR_ACCESS_DENIED;",
      "    return proof || win::CKernelHandle(OpenProcess(SYNCHRONIZE, FALSE, h.processId));", "Startup*"),
     (51, "crash reports: power saving not given back after the dump", "src/app/crash_reporter.cpp",
      "    restorePowerSettingsAfterCrash();\n", "", "Engine/WayOfDying*"),
     (52, "settings: a save that did not get the lock reports success", "src/config/launch_settings.cpp",
-     "if (!writer.ok() || !lock.held()) return false;", "if (!writer.ok()) return false;", "LaunchSettings*"),
+     "if (!writer.ok() || !lock.held()) return false;", "if (!writer.ok()) return false;",
+     "LaunchSettings*:SettingsDialog.AFailedSave*"),
     (53, "lock: one abandoned by a killed copy is taken but never given back", "src/win/named_lock.h",
      "m_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;", "m_held = waited == WAIT_OBJECT_0;",
-     "LaunchSettings*:SettingsDialog.Cancel*"),
+     "LaunchSettings*:SettingsDialog.AFailedSave*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.

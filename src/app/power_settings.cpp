@@ -51,10 +51,11 @@ std::wstring proofName(const Holder& h) {
 }
 
 // Only a live copy keeps its proof open: a process that merely got a dead copy's number (a
-// service, an elevated program, another game) has none, whether it can be looked at or not.
+// service, an elevated program, another game) has none, whether it can be looked at or not. A
+// proof there but not ours to open (an elevated copy's) is there all the same.
 bool alive(const Holder& h) {
     const win::CKernelHandle proof(OpenEventW(SYNCHRONIZE, FALSE, proofName(h).c_str()));
-    return static_cast<bool>(proof);
+    return proof || GetLastError() == ERROR_ACCESS_DENIED;
 }
 
 // Sets one switch for the session, not the user's profile, and reads it back at once: a display
