@@ -68,8 +68,9 @@ Process::Process(const std::wstring& exe, const std::wstring& arguments, const s
     for (const auto& [name, value] : environment) SetEnvironmentVariableW(name.c_str(), value.c_str());
     bool started;
     if (asPlayer) {
-        SHELLEXECUTEINFOW shell{sizeof shell, SEE_MASK_NOCLOSEPROCESS, nullptr, nullptr, exe.c_str(),
-                                arguments.c_str(), workingDir.c_str(), SW_SHOWNORMAL};
+        SHELLEXECUTEINFOW shell{};
+        shell.cbSize = sizeof shell, shell.fMask = SEE_MASK_NOCLOSEPROCESS, shell.nShow = SW_SHOWNORMAL;
+        shell.lpFile = exe.c_str(), shell.lpParameters = arguments.c_str(), shell.lpDirectory = workingDir.c_str();
         started = ShellExecuteExW(&shell) && shell.hProcess;
         m_info.hProcess = shell.hProcess;
         m_info.dwProcessId = started ? GetProcessId(shell.hProcess) : 0;
