@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/crash_dump_folder.h"
+#include "app/power_settings.h"
 #include "config/launch_settings.h"
 
 namespace crash {
@@ -61,6 +62,8 @@ DWORD WINAPI writerThread(void*) {
     WaitForSingleObject(g_requested, INFINITE);
     writeDump(writeFn);
     storeLastRunCrashed(true);
+    // Only now that the dump is written: the process ends without its normal end.
+    restorePowerSettingsAfterCrash();
     SetEvent(g_written);
     return 0;
 }

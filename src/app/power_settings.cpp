@@ -1,5 +1,8 @@
 #include "app/power_settings.h"
 
+#include <cwchar>
+#include <string>
+
 #include "win/named_lock.h"
 
 namespace {
@@ -16,8 +19,7 @@ constexpr Setting kSettings[] = {
     {SPI_GETPOWEROFFACTIVE, SPI_SETPOWEROFFACTIVE},
 };
 
-// A copy that holds power saving off. Its start time tells it from a later process that got the
-// number of one that died.
+// A copy that holds power saving off, by its process number and start time, which name its proof.
 struct Holder {
     DWORD processId;
     FILETIME started;
@@ -41,18 +43,29 @@ CView mapShared(HANDLE mapping) {
     return CView(mapping ? static_cast<Shared*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(Shared))) : nullptr);
 }
 
-bool started(HANDLE process, FILETIME& when) {
-    FILETIME ended, kernel, user;
-    return GetProcessTimes(process, &when, &ended, &kernel, &user) != FALSE;
+std::wstring proofName(const Holder& h) {
+    wchar_t name[96];
+    swprintf(name, ARRAYSIZE(name), L"Local\\Skelvane.PowerSaving.Copy.%lu.%08lx%08lx", h.processId,
+             h.started.dwHighDateTime, h.started.dwLowDateTime);
+    return name;
 }
 
+// Only a live copy keeps its proof open: a process that merely got a dead copy's number (a
+// service, an elevated program, another game) has none, whether it can be looked at or not. A
+// proof there but not ours to open (an elevated copy's) is there all the same.
 bool alive(const Holder& h) {
-    const win::CKernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, h.processId));
-    // A process that is there but not ours to look at still counts.
-    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
-    FILETIME when;
-    return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT && started(process.get(), when) &&
-           CompareFileTime(&when, &h.started) == 0;
+    const win::CKernelHandle proof(OpenEventW(SYNCHRONIZE, FALSE, proofName(h).c_str()));
+    return proof || GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+// Sets one switch for the session, not the user's profile, and reads it back at once: a display
+// server that queues the change (Wine's X11 driver keeps the screen saver in the X server and sends
+// the request along with the next one) has it before the process can end without sending it, which
+// would leave the screen saver off for the next copy to find.
+void set(const Setting& s, BOOL on) {
+    SystemParametersInfoW(s.setAction, on, nullptr, 0);
+    BOOL now = FALSE;
+    SystemParametersInfoW(s.getAction, 0, &now, 0);
 }
 
 // Forgets the copies that died; true when a live one is left.
@@ -68,6 +81,8 @@ bool othersHold(Shared& shared) {
 }  // namespace
 
 void CPowerSettings::switchOff() {
+    // Twice would take a second place that the one give-back never frees.
+    if (m_holding) return;
     const win::CNamedLock lock(kLockName);
     m_shared.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Shared), kSharedName));
     const CView view = mapShared(m_shared.get());
@@ -83,25 +98,40 @@ void CPowerSettings::switchOff() {
     Holder* place = nullptr;
     for (size_t i = 0; shared && !place && i < ARRAYSIZE(shared->holders); ++i)
         if (!shared->holders[i].processId) place = &shared->holders[i];
-    if (place && started(GetCurrentProcess(), place->started)) {
-        place->processId = GetCurrentProcessId();
+    FILETIME unused;
+    Holder me{GetCurrentProcessId(), {}};
+    if (place && GetProcessTimes(GetCurrentProcess(), &me.started, &unused, &unused, &unused))
+        m_proof.reset(CreateEventW(nullptr, TRUE, FALSE, proofName(me).c_str()));
+    if (m_proof) {
+        *place = me;
         m_place = static_cast<size_t>(place - shared->holders);
+        InterlockedExchange(&m_holding, 1);
     } else {
         m_shared.reset();
     }
-    for (const Setting& s : kSettings) SystemParametersInfoW(s.setAction, 0, nullptr, 0);
+    for (const Setting& s : kSettings) set(s, FALSE);
 }
 
 void CPowerSettings::restore() {
-    if (!m_shared) return;
+    // Once, whichever of the normal end and the crash path comes first.
+    if (!InterlockedExchange(&m_holding, 0)) return;
     const win::CNamedLock lock(kLockName);
     if (const CView view = mapShared(m_shared.get())) {
         Shared& shared = *view.get();
         shared.holders[m_place] = {};
         if (!othersHold(shared)) {
             for (size_t i = 0; i < ARRAYSIZE(kSettings); ++i)
-                if (shared.wasOn[i]) SystemParametersInfoW(kSettings[i].setAction, TRUE, nullptr, 0);
+                if (shared.wasOn[i]) set(kSettings[i], TRUE);
         }
     }
+    m_proof.reset();
     m_shared.reset();
 }
+
+namespace {
+CPowerSettings g_thisCopy;
+}
+
+CPowerSettings& powerSettingsOfThisCopy() { return g_thisCopy; }
+
+void restorePowerSettingsAfterCrash() { powerSettingsOfThisCopy().restore(); }

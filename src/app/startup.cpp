@@ -10,10 +10,6 @@
 #include "app/power_settings.h"
 #include "win/module.h"
 
-namespace {
-CPowerSettings g_powerSettings;
-}
-
 void appPreInit() {
     OleInitialize(nullptr);
     CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_CONNECT, RPC_C_IMP_LEVEL_IMPERSONATE,
@@ -44,14 +40,14 @@ bool appInit(HINSTANCE instance) {
     }
     if (runtimeHeap) enableLowFragmentationHeap(runtimeHeap);
 
-    g_powerSettings.switchOff();
+    powerSettingsOfThisCopy().switchOff();
     if (SUCCEEDED(win::g_module.init(instance))) return true;
     // No appTerm follows a failed start.
-    g_powerSettings.restore();
+    powerSettingsOfThisCopy().restore();
     return false;
 }
 
 void appTerm() {
     win::g_module.term();
-    g_powerSettings.restore();
+    powerSettingsOfThisCopy().restore();
 }

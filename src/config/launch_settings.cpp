@@ -267,6 +267,7 @@ void applySpeakerModeDefault(SoundSettings& sound, ISpeakerConfigSource& source)
 }
 
 bool loadSettings(LaunchSettings& settings, IDirect3D9& d3d) {
+    // Goes on without the lock too: a save under way keeps its mark until its set is whole.
     const win::CNamedLock lock(kSettingsLock);
     const win::CRegKey root = openKey(HKEY_CURRENT_USER, kSettingsKey, KEY_READ);
     if (!root) return false;
@@ -289,9 +290,11 @@ bool saveSettings(const LaunchSettings& settings, IDirect3D9& d3d) {
     if (!root) return false;
 
     CValueWriter writer(root.get());
-    // Without the mark nothing may be written: the stored set must stay whole.
+    // Without the mark nothing may be written: the stored set must stay whole. Without the lock
+    // another copy's save may be under way: only the mark is written, so that whatever that save
+    // leaves is not taken for a whole set of either, and the save fails.
     writer.dword(kSaveIncomplete, 1);
-    if (!writer.ok()) return false;
+    if (!writer.ok() || !lock.held()) return false;
     writer.flag(L"ShowSettingsAtLaunch", settings.ShowSettingsAtLaunch);
     bool ok = writer.ok();
 
@@ -301,7 +304,8 @@ bool saveSettings(const LaunchSettings& settings, IDirect3D9& d3d) {
     const win::CRegKey sound = openOrCreateKey(root.get(), kSoundSubkey);
     ok &= sound && saveSound(sound.get(), settings.SoundSettings);
     if (!ok) return false;
-    // Gone only when a copy that did not wait for the lock saved meanwhile: all of ours is written.
+    // Gone only when something that takes no lock (the player, a copy of an older launcher) removed
+    // it meanwhile: all of ours is written.
     const LONG unmarked = RegDeleteValueW(root.get(), kSaveIncomplete);
     return unmarked == ERROR_SUCCESS || unmarked == ERROR_FILE_NOT_FOUND;
 }

@@ -1,7 +1,7 @@
 // A lock shared by the copies of the launcher through a named mutex, held for the life of the
 // object. It guards short work only, so the wait for it is bounded: a lock that another copy does
-// not give within seconds is gone without, and one abandoned by a copy killed while holding it is
-// ours all the same.
+// not give within seconds is not held (held() says so, and the caller decides whether its work may
+// go on without), and one abandoned by a copy killed while holding it is ours all the same.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +19,7 @@ public:
     ~CNamedLock() {
         if (m_held) ReleaseMutex(m_mutex.get());
     }
+    bool held() const { return m_held; }
     CNamedLock(const CNamedLock&) = delete;
     CNamedLock& operator=(const CNamedLock&) = delete;
 

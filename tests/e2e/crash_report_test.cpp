@@ -30,42 +30,22 @@ std::vector<std::wstring> dumpsIn(const std::wstring& folder) {
     return names;
 }
 
-// After a run that crashed the next start shows the settings dialog, so that a choice that crashes
-// the game can be changed; Start plays as always, and the game's normal end forgets the crash.
-class LastRunCrashed : public LauncherTest {
-protected:
-    void TearDown() override {
-        LauncherTest::TearDown();
-        storeValidSettings();
-    }
-};
-
-class CrashReport : public LastRunCrashed {
+// The next start after a crash shows the settings dialog (end to end with the settings dialog's tests).
+class CrashReport : public LauncherTest {
 protected:
     void SetUp() override {
         if (keep().empty()) GTEST_SKIP() << "run by tests/crash/run_crash_tests.sh in a prefix of its own";
         storeValidSettings();
     }
     void TearDown() override {
-        LastRunCrashed::TearDown();
+        LauncherTest::TearDown();
+        storeValidSettings();
         for (const std::wstring& name : dumpsIn(folder.crashFolder())) DeleteFileW((folder.crashFolder() + L"\\" + name).c_str());
         for (const wchar_t* sub : {L"Tolmira\\Skelvane\\Crashes", L"Tolmira\\Skelvane", L"Tolmira"})
             RemoveDirectoryW(folder.file(sub).c_str());
     }
     static std::wstring keep() { return env(L"SKELVANE_CRASH_KEEP"); }
 };
-
-TEST_F(LastRunCrashed, NextStartShowsTheSettingsUntilANormalEnd) {
-    const DWORD crashed = 1;
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsRoot, L"LastRunCrashed", REG_DWORD, &crashed, sizeof crashed),
-              ERROR_SUCCESS);
-    start();
-    const HWND dialog = waitForDialogWith(process->pid(), kTabs, 20s);
-    ASSERT_TRUE(dialog);
-    clickButton(dialog, 3);  // Start
-    closeGame();
-    EXPECT_FALSE(storedDword(L"", L"LastRunCrashed"));
-}
 
 class WayOfDying : public CrashReport, public ::testing::WithParamInterface<const char*> {};
 
@@ -88,15 +68,18 @@ void writeEarlierDumps(const GameFolder& folder) {
 }
 
 // One dump, named after the version, the time and the process, in place of the oldest; the run is
-// marked as crashed. The dump is kept for the read-back under the way's name.
+// marked as crashed, and power saving given back as a normal end would. The dump is kept for the
+// read-back under the way's name.
 TEST_P(WayOfDying, LeavesOneDumpInPlaceOfTheOldest) {
     writeEarlierDumps(folder);
+    ASSERT_EQ(powerSwitches(true), 7u);
     auto environment = engineEnv(folder, std::string("die=") + GetParam());
     start(L"", environment);
     // The mark is set once the dump is written whole.
     ASSERT_TRUE(waitFor([] { return storedDword(L"", L"LastRunCrashed") == 1u; }, 40s)) << "no crash recorded";
     DWORD code = 0;
     process->waitExit(10s, code);  // after a stack overflow the process may never be seen to end
+    EXPECT_EQ(powerSwitches(), 7u);
     const std::vector<std::wstring> dumps = dumpsIn(folder.crashFolder());
     ASSERT_EQ(dumps.size(), 10u);
     EXPECT_EQ(dumps.front(), L"Skelvane-0.9.0-20250101-000011-7.dmp") << "the oldest is gone, the others stay";

@@ -12,7 +12,11 @@ constexpr int kStart = 3, kShowAtLaunch = 1010, kReset = 1017, kSpeakers = 1015;
 
 class SettingsDialog : public FirstStartTest {};
 
+// Started as a player starts it, twice, then from another program: each normal end gives back the
+// screen saver and the monitor's power saving, off while the game runs, as the next program reads them.
 TEST_F(SettingsDialog, FirstStartShowsItAndStartStoresWhatTheNextStartRunsWithoutIt) {
+    asPlayer = true;
+    ASSERT_EQ(powerSwitches(true), 7u);
     HWND dialog = openDialog();
     ASSERT_TRUE(dialog);
     EXPECT_EQ(ui::text(dialog), L"Game settings");
@@ -27,12 +31,37 @@ TEST_F(SettingsDialog, FirstStartShowsItAndStartStoresWhatTheNextStartRunsWithou
     PostMessageW(GetDlgItem(dialog, kTabs), WM_KEYDOWN, VK_RETURN, 0);  // Enter, no button focused: Start
     ASSERT_TRUE(gameWindow());
     EXPECT_EQ(storedDword(L"", L"ShowSettingsAtLaunch"), 0u);
+    EXPECT_EQ(powerSwitches(), 0u) << "while the game runs";
     closeGame();
+    EXPECT_EQ(powerSwitches(), 7u) << "after the start through the dialog";
 
-    start();  // what was stored is whole and valid for this machine (each value's coding: unit tests)
+    // What was stored is whole and valid for this machine (each value's coding: unit tests).
+    ASSERT_EQ(powerSwitches(true), 7u);
+    start();
     ASSERT_TRUE(gameWindow());
     EXPECT_FALSE(waitForDialogWith(process->pid(), kTabs, 0ms));
     closeGame();
+    EXPECT_EQ(powerSwitches(), 7u) << "after a start straight to the game";
+
+    // From another program, with the demo engine, after a run that crashed: the dialog comes back, and
+    // the game, which draws until Esc, ends normally and forgets the crash.
+    asPlayer = false;
+    ASSERT_TRUE(CopyFileW((env(L"SKELVANE_DIST") + L"\\Korvex.dll").c_str(), folder.file(L"Korvex.dll").c_str(), FALSE));
+    const DWORD crashed = 1;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsRoot, L"LastRunCrashed", REG_DWORD, &crashed, sizeof crashed);
+    ASSERT_EQ(powerSwitches(true), 7u);
+    start();
+    dialog = waitForDialogWith(process->pid(), kTabs, 20s);
+    ASSERT_TRUE(dialog);
+    clickButton(dialog, kStart);
+    const HWND window = gameWindow();
+    ASSERT_TRUE(window);
+    DWORD code = 0;
+    EXPECT_FALSE(process->waitExit(1500ms, code)) << "the demo engine started";
+    PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(exitCode(), 0u);
+    EXPECT_FALSE(storedDword(L"", L"LastRunCrashed"));
+    EXPECT_EQ(powerSwitches(), 7u) << "after a start from another program";
 }
 
 TEST_F(SettingsDialog, KeysAloneTurnThePagesChooseInLayoutOrderAndStart) {
@@ -97,25 +126,29 @@ TEST_F(SettingsDialog, ResetSwitchTicksTheBoxAndReachesTheEngineUnlessUnticked) 
     closeGame();
 }
 
+// The settings' lock, abandoned by a copy killed while it held it (this test keeps it open
+// meanwhile, as a copy waiting for it does): the next copy takes it at once and gives it back. Then
+// another copy (this test) keeps it beyond the bounded wait: the save fails, the box says so, the
+// mark stays for the next start, and Start saves once the lock is free.
 TEST_F(SettingsDialog, AFailedSaveKeepsTheDialogOpenAndStartAgainRetries) {
-    // A volatile key cannot hold the lasting subkeys the save creates.
-    HKEY root = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsRoot, 0, nullptr,
-                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &root, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(root);
+    const HANDLE lock = CreateMutexW(nullptr, FALSE, L"Local\\Skelvane.Settings.Lock");
+    ASSERT_EQ(runPeer(L"killed-holding Local\\Skelvane.Settings.Lock"), 3u);
     HWND dialog = openDialog();
     ASSERT_TRUE(dialog);
+    EXPECT_EQ(WaitForSingleObject(lock, 0), WAIT_OBJECT_0) << "kept, or still abandoned";
     clickButton(dialog, kStart);
     HWND box = waitForMessageBox(process->pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(messageBoxText(box), L"Not saved|Could not save.");
+    EXPECT_EQ(storedDword(L"", L"SaveIncomplete"), 1u);
     clickButton(box, IDOK);
     ASSERT_TRUE(waitFor([&] { return !IsWindow(box); }));
     EXPECT_TRUE(IsWindowVisible(dialog));
-    deleteSettings();
+    ReleaseMutex(lock);
+    CloseHandle(lock);
     clickButton(dialog, kStart);
     closeGame();
+    EXPECT_FALSE(storedDword(L"", L"SaveIncomplete"));
 }
 
 }  // namespace

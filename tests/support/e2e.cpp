@@ -1,5 +1,7 @@
 #include "e2e.h"
 
+#include <shellapi.h>
+
 #include <thread>
 #include <vector>
 
@@ -62,14 +64,24 @@ GameFolder::~GameFolder() {
 }
 
 Process::Process(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingDir,
-                 const std::map<std::wstring, std::wstring>& environment) {
+                 const std::map<std::wstring, std::wstring>& environment, bool asPlayer) {
     for (const auto& [name, value] : environment) SetEnvironmentVariableW(name.c_str(), value.c_str());
-    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir.c_str(),
-                        &startup, &m_info))
-        ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
+    bool started;
+    if (asPlayer) {
+        SHELLEXECUTEINFOW shell{};
+        shell.cbSize = sizeof shell, shell.fMask = SEE_MASK_NOCLOSEPROCESS, shell.nShow = SW_SHOWNORMAL;
+        shell.lpFile = exe.c_str(), shell.lpParameters = arguments.c_str(), shell.lpDirectory = workingDir.c_str();
+        started = ShellExecuteExW(&shell) && shell.hProcess;
+        m_info.hProcess = shell.hProcess;
+        m_info.dwProcessId = started ? GetProcessId(shell.hProcess) : 0;
+    } else {
+        std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 workingDir.c_str(), &startup, &m_info);
+    }
+    if (!started) ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
     for (const auto& entry : environment) SetEnvironmentVariableW(entry.first.c_str(), nullptr);
 }
 
@@ -91,6 +103,15 @@ bool Process::waitExit(Ms timeout, DWORD& exitCode) const {
 std::map<std::wstring, std::wstring> engineEnv(const GameFolder& folder, const std::string& script) {
     return {{L"SKELVANE_TEST_ENGINE_LOG", folder.file(L"engine.log")}, {L"LOCALAPPDATA", folder.path()},
             {L"SKELVANE_TEST_ENGINE", std::wstring(script.begin(), script.end())}};
+}
+
+DWORD runPeer(const std::wstring& arguments) {
+    wchar_t path[MAX_PATH];
+    const std::wstring self(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    const Process peer(self.substr(0, self.rfind(L'\\') + 1) + L"peer.exe", arguments, L"C:\\");
+    DWORD code = 99;
+    EXPECT_TRUE(peer.waitExit(20s, code));
+    return code;
 }
 
 bool waitFor(const std::function<bool()>& predicate, Ms timeout) {

@@ -36,11 +36,12 @@ public:
     std::string engineLog() const { return read(L"engine.log"); }
 };
 
-// One run of a program; killed when the object goes and it still runs.
+// One run of a program; killed when the object goes and it still runs. Started as the Explorer
+// starts a program the player opens (ShellExecuteEx) when asPlayer is true, else by CreateProcess.
 class Process {
 public:
     Process(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workingDir,
-            const std::map<std::wstring, std::wstring>& environment = {});
+            const std::map<std::wstring, std::wstring>& environment = {}, bool asPlayer = false);
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
@@ -59,6 +60,12 @@ std::map<std::wstring, std::wstring> engineEnv(const GameFolder& folder, const s
 
 // A variable the test runner sets (the built game folder, the test engine, ...); empty when unset.
 std::wstring env(const wchar_t* name);
+
+// Runs another program of the session (tests/peer) with these arguments; its exit code.
+DWORD runPeer(const std::wstring& arguments);
+// The screen saver, low-power and power-off switches as another program reads them (bits 0, 1, 2),
+// switched on first when asked.
+inline DWORD powerSwitches(bool switchOn = false) { return runPeer(switchOn ? L"power on" : L"power"); }
 
 // Polls until the predicate holds or the time is up.
 bool waitFor(const std::function<bool()>& predicate, Ms timeout = 10s);
@@ -99,11 +106,12 @@ class LauncherTest : public ::testing::Test {
 protected:
     GameFolder folder;
     std::unique_ptr<Process> process;
+    bool asPlayer = false;  // how start() starts the launcher (Process)
 
     void TearDown() override { process.reset(); }
     void start(const std::wstring& arguments = L"") { start(arguments, engineEnv(folder)); }
     void start(const std::wstring& arguments, const std::map<std::wstring, std::wstring>& environment) {
-        process = std::make_unique<Process>(folder.file(L"Skelvane.exe"), arguments, folder.path(), environment);
+        process = std::make_unique<Process>(folder.file(L"Skelvane.exe"), arguments, folder.path(), environment, asPlayer);
     }
     HWND gameWindow(Ms timeout = 20s) { return waitForGameWindow(process->pid(), timeout); }
     // Waits for the launcher to end; 99 when it does not within 20 s.

@@ -256,9 +256,10 @@ TEST_F(LaunchSettingsTest, ASaveCutShortAnywhereLeavesTheOldSetTheNewOneOrAnInco
 }
 
 // Another copy that loads or saves while a save runs waits for it: it neither reads the set half
-// written nor takes the mark away from under it. A mark already gone at the end (taken by a copy
-// that does not wait) does not fail a save whose own writes all succeeded. A thread stands in for
-// the other copy: the lock is the system's, and holds back a thread as it does a process.
+// written nor takes the mark away from under it. A mark already gone at the end (taken by the
+// player, or an older launcher that takes no lock) does not fail a save whose own writes all
+// succeeded. A thread stands in for the other copy: the lock is the system's, and holds back a
+// thread as it does a process.
 TEST_F(LaunchSettingsTest, AnotherCopyLoadingOrSavingWaitsForAWholeSave) {
     LaunchSettings theirs = chosen(), seen;
     theirs.SoundSettings.SoundSampleRate = 48000;
