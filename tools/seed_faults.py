@@ -168,6 +168,10 @@ SLIPS = [
      "if (count <= kKeptDumps) return;", "if (count <= kKeptDumps + 1) return;", "Engine/WayOfDying*"),
     (48, "crash reports: abort left to the runtime", "src/app/crash_reporter.cpp",
      "    std::signal(SIGABRT, onAbort);\n", "", "Engine/WayOfDying*"),
+    (49, "settings dialog: Shift+Tab steps back by -1 in unsigned arithmetic", "src/settings/page_keys.cpp",
+     "(backwards ? n - 1 : 1)", "(backwards ? -1 : 1)", "SettingsDialog.Keys*"),
+    (50, "settings dialog: Tab walks the hidden page's controls too", "src/settings/page_keys.cpp",
+     "            if (IsWindowVisible(page))\n", "", "SettingsDialog.Keys*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.

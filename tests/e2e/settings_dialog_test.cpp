@@ -2,15 +2,60 @@
 // and Cancel do, and what reaches the registry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "e2e.h"
 
 using namespace e2e;
 
 namespace {
 
-constexpr int kStart = 3, kShowAtLaunch = 1010, kReset = 1017, kSpeakers = 1015;
+constexpr int kStart = 3, kShowAtLaunch = 1010, kReset = 1017, kSpeakers = 1015, kAdapter = 1006;
 
 class SettingsDialog : public FirstStartTest {};
+
+// The window with the keyboard focus in the dialog's thread, as the player's next key finds it.
+HWND focusOf(HWND dialog) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// The focus after each press of the keys, until it is back where it began (at most 30 presses).
+std::vector<HWND> walkFocus(HWND dialog, std::initializer_list<WORD> keys) {
+    std::vector<HWND> visited;
+    const HWND start = focusOf(dialog);
+    for (HWND at = start; visited.size() < 30 && (visited.empty() || at != start); visited.push_back(at)) {
+        const HWND from = at;
+        pressKeys(keys);
+        if (!waitFor([&] { return (at = focusOf(dialog)) != from; }, 5s)) break;
+    }
+    return visited;
+}
+
+// From the page tabs, Tab goes once round the dialog's tab stops and the shown page's, in order and
+// from the last (Cancel) round to the first (the tabs); Shift+Tab goes the same round backwards.
+void expectTabRound(HWND dialog, HWND shown, HWND hidden) {
+    const HWND tabs = GetDlgItem(dialog, kTabs);
+    ASSERT_EQ(focusOf(dialog), tabs);
+    std::vector<HWND> stops;
+    for (HWND parent : {dialog, shown})
+        for (HWND w = GetWindow(parent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            if ((GetWindowLongW(w, GWL_STYLE) & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) == (WS_TABSTOP | WS_VISIBLE))
+                stops.push_back(w);
+    const std::vector<HWND> forwards = walkFocus(dialog, {VK_TAB});
+    ASSERT_GE(forwards.size(), 2u);
+    EXPECT_EQ(forwards.back(), tabs) << "Tab does not come round";
+    EXPECT_EQ(forwards.end()[-2], GetDlgItem(dialog, IDCANCEL)) << "Tab does not go from the last stop to the first";
+    EXPECT_TRUE(std::is_permutation(forwards.begin(), forwards.end(), stops.begin(), stops.end()))
+        << "Tab visits " << forwards.size() << " windows, the dialog and the page have " << stops.size() << " stops";
+    for (const HWND w : forwards) EXPECT_FALSE(IsChild(hidden, w)) << "Tab reaches the hidden page";
+    const std::vector<HWND> backwards = walkFocus(dialog, {VK_SHIFT, VK_TAB});
+    ASSERT_EQ(backwards.size(), forwards.size()) << "Shift+Tab walks another round";
+    EXPECT_EQ(std::vector<HWND>(backwards.rbegin() + 1, backwards.rend()),
+              std::vector<HWND>(forwards.begin(), forwards.end() - 1)) << "Shift+Tab is not Tab backwards";
+}
 
 TEST_F(SettingsDialog, FirstStartShowsItAndStartStoresWhatTheNextStartRunsWithoutIt) {
     HWND dialog = openDialog();
@@ -35,6 +80,7 @@ TEST_F(SettingsDialog, KeysAloneTurnThePagesChooseInLayoutOrderAndStart) {
     SetForegroundWindow(dialog);  // where a click on its caption would put it
     ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == dialog; }));
     const HWND soundPage = GetParent(ui::find(dialog, kSpeakers));
+    const HWND graphicsPage = GetParent(ui::find(dialog, kAdapter));
     const auto turn = [&](std::initializer_list<WORD> keys, bool toSound) {
         pressKeys(keys);
         return waitFor([&] { return (IsWindowVisible(soundPage) != FALSE) == toSound; }, 5s);
@@ -43,7 +89,9 @@ TEST_F(SettingsDialog, KeysAloneTurnThePagesChooseInLayoutOrderAndStart) {
     ASSERT_TRUE(turn({VK_CONTROL, VK_NEXT}, false)) << "round from the last page to the first";
     ASSERT_TRUE(turn({VK_CONTROL, VK_SHIFT, VK_TAB}, true));
     ASSERT_TRUE(turn({VK_CONTROL, VK_PRIOR}, false));
+    expectTabRound(dialog, graphicsPage, soundPage);
     ASSERT_TRUE(turn({VK_RIGHT}, true)) << "the focus is on the tab control";
+    expectTabRound(dialog, soundPage, graphicsPage);
     // From the tabs to output, driver, speakers; a step down there; the sample rate by its access
     // key, a step up; Enter is Start.
     for (const WORD key : {VK_TAB, VK_TAB, VK_TAB, VK_DOWN}) pressKeys({key});
