@@ -1,5 +1,5 @@
 // The settings dialog of the real launcher, driven from outside: when it appears, what Start, OK
-// and Cancel do, and what reaches the registry.
+// and Cancel do, what reaches the registry, and how the keys alone work it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -64,7 +64,7 @@ TEST_F(SettingsDialog, FirstStartShowsItAndStartStoresWhatTheNextStartRunsWithou
     closeGame();
 }
 
-TEST_F(SettingsDialog, KeysAloneTurnThePagesChooseInLayoutOrderAndStart) {
+TEST_F(SettingsDialog, KeysAloneTurnThePagesGoRoundTheStopsBothWaysChooseAndStart) {
     const HWND dialog = openDialog();
     ASSERT_TRUE(dialog);
     SetForegroundWindow(dialog);  // where a click on its caption would put it
