@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The shipped programs may import only Windows system DLLs and each other: no compiler runtime.
 # The launcher exports its ten launch steps by name, as the tools that call them look for them, and
-# nothing else.
+# nothing else. The compiler's runtime that the programs carry instead comes with the notices its
+# licences ask for: each part whose code is in a program (seen in the unstripped copies beside the
+# folder) is named in the folder's THIRD-PARTY-NOTICES.txt.
 # Usage: check_imports.sh OBJDUMP DIST_DIR...
 set -u
 objdump=$1; shift
@@ -20,8 +22,17 @@ for dir in "$@"; do
       fi
     done
   done
+  linked=$(for file in "$dir-symbols"/Skelvane.exe "$dir-symbols"/Korvex.dll "$dir-symbols"/fmod.dll; do
+             "$objdump" -t "$file"; done)
+  [ -n "$linked" ] || { echo "no symbols in $dir-symbols"; status=1; }
+  # A symbol of each part, and the heading of its notice.
+  for part in '_pei386_runtime_relocator|mingw-w64 runtime' '__gdtoa|gdtoa' 'pthread_mutex_lock|winpthreads'; do
+    grep -q -- "${part%%|*}" <<<"$linked" || continue
+    grep -qx -- "[0-9]\. ${part#*|}.*"$'\r' "$dir/THIRD-PARTY-NOTICES.txt" 2>/dev/null ||
+      { echo "$dir/THIRD-PARTY-NOTICES.txt has no notice for ${part#*|}, which the programs carry"; status=1; }
+  done
   exports=$("$objdump" -p "$dir/Skelvane.exe" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^\s*\[ *[0-9]*\] //p' | LC_ALL=C sort | tr '\n' ' ')
   [ "$exports" = "$launch_steps" ] || { echo "$dir/Skelvane.exe exports $exports, not $launch_steps"; status=1; }
 done
-[ $status -eq 0 ] && echo "imports: only system DLLs and each other; exactly the ten launch steps exported"
+[ $status -eq 0 ] && echo "imports: only system DLLs and each other; exactly the ten launch steps exported; the runtime's notices beside them"
 exit $status

@@ -32,6 +32,9 @@ class ShippedFiles(unittest.TestCase):
         self.assertEqual(len(shipped), len(sources), [p.name for p in shipped])
         result = run_checker(*shipped)
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        # What a translator checks in a checkout, before any build.
+        result = run_checker(*sources)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
 
 
 class CheckerFindsFaults(unittest.TestCase):
@@ -43,8 +46,8 @@ class CheckerFindsFaults(unittest.TestCase):
         self.assertIn(old, self.GOOD)
         return self.GOOD.replace(old, new, 1)
 
-    def check(self, path):
-        return check_language.check(str(path), KEYS, LABELS, ENGLISH)
+    def check(self, path, source=False):
+        return check_language.check(str(path), KEYS, LABELS, ENGLISH, source=source)
 
     def line_of(self, text, start):
         return text[:text.index(start)].count("\n") + 1
@@ -67,14 +70,17 @@ class CheckerFindsFaults(unittest.TestCase):
             ("T_VIDEO=Grafik", "T_VIDEO=&Grafik", "T_VIDEO=", "no label of a control"),
         ]
         with tempfile.TemporaryDirectory() as folder:
+            # Each in the game folder's file and in its source, as a translator edits it in data/.
             for old, new, at, expected in cases:
-                with self.subTest(expected):
-                    text = self.spoil(old, new)
-                    path = Path(folder, "language-xx.txt")
-                    path.write_bytes(b"\xff\xfe" + text.replace("\n", "\r\n").encode("utf-16-le"))
-                    where = f"{path}:{self.line_of(text, at)}: " if at else f"{path}: "
-                    self.assertIn(expected, "\n".join(f for f in self.check(path) if f.startswith(where)))
-            self.assertEqual(run_checker(path).returncode, 1, "a fault fails the check")
+                for source in (False, True):
+                    with self.subTest(expected, source=source):
+                        text = self.spoil(old, new)
+                        path = Path(folder, "language-xx.txt")
+                        path.write_bytes(text.encode("utf-8") if source else
+                                         b"\xff\xfe" + text.replace("\n", "\r\n").encode("utf-16-le"))
+                        where = f"{path}:{self.line_of(text, at)}: " if at else f"{path}: "
+                        self.assertIn(expected, "\n".join(f for f in self.check(path, source) if f.startswith(where)))
+            self.assertEqual(run_checker("--source", path).returncode, 1, "a fault fails the check")
 
     def test_faults_of_the_file_form(self):
         text = self.GOOD.replace("\n", "\r\n")
@@ -85,12 +91,20 @@ class CheckerFindsFaults(unittest.TestCase):
             (b"\xff\xfe" + self.GOOD.encode("utf-16-le"), ":1: the line ends with LF alone"),
             (b"\xff\xfe" + text.replace("\r\nT_OK=", "\rT_OK=").encode("utf-16-le"), "ends with CR alone"),
         ]
+        # A source in data/ is UTF-8, its lines end as the editor likes; the build makes the rest.
+        sources = [
+            (text.encode("utf-16"), "saved as UTF-16"),
+            (self.GOOD.encode("utf-8").replace(b"T_OK=OK", b"T_OK=\xd6K"), f":{self.line_of(self.GOOD, 'T_OK=')}: byte 0xD6 is not UTF-8"),
+            (text.replace("\r\nT_OK=", "\rT_OK=").encode("utf-8"), "ends with CR alone"),
+            (text.encode("utf-8-sig"), None),
+        ]
         with tempfile.TemporaryDirectory() as folder:
-            for data, expected in cases:
-                with self.subTest(expected):
+            for data, expected, source in [c + (False,) for c in cases] + [c + (True,) for c in sources]:
+                with self.subTest(expected, source=source):
                     path = Path(folder, "language-xx.txt")
                     path.write_bytes(data)
-                    self.assertIn(expected, "\n".join(self.check(path)))
+                    faults = "\n".join(self.check(path, source))
+                    self.assertIn(expected, faults) if expected else self.assertEqual(faults, "")
 
     def test_usage(self):
         result = run_checker()

@@ -1,10 +1,16 @@
 #!/usr/bin/env python3
 """Checks language files for the Skelvane launcher, reading them exactly as the launcher does.
 
-usage: check_language.py [--english FILE] LANGUAGE-FILE...
+usage: check_language.py [--english FILE] [--source] LANGUAGE-FILE...
+
+A file is checked as the launcher reads it: the game folder's language-XX.txt (UTF-16 LE), or the
+source of one, data/language-XX.txt (UTF-8), as the build turns it into the game folder's file
+(tools/make_language.py). The files in this checkout's data/ folder are sources; --source says so of
+the files after it elsewhere. Nothing but Python is needed: no build, no Wine.
 
 Faults (each with its line number where it has one):
   - no UTF-16 little-endian byte-order mark (the launcher then reads nothing), an odd byte count;
+    in a source, a byte that is not UTF-8 (the build stops there);
   - a line that ends with CR or LF alone (the launcher needs CR LF and reads on into the next line);
   - a key the launcher uses that is missing, a key it does not know, a key given twice (the first
     one counts, so a later one is a mistake), a line that is no comment and has no "=";
@@ -27,7 +33,11 @@ import re
 import sys
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from make_language import launcher_form  # noqa: E402
+
 ROOT = Path(__file__).resolve().parent.parent
+SOURCES = ROOT / "data"
 KEY_LIST = ROOT / "src" / "config" / "language_keys.h"
 DIALOGS = ROOT / "src" / "res" / "dialogs.rc"
 # The templates shown together as one dialog, whose access keys must differ: the settings dialog
@@ -162,7 +172,32 @@ def read_english(path):
     return english
 
 
-def check(path, keys, labels, english, access=None):
+def is_source(path):
+    """Whether the file is one of this checkout's sources in data/."""
+    return Path(path).resolve().parent == SOURCES
+
+
+def built_from_source(data, report):
+    """The game folder's file the build makes from a source's bytes; None, with the fault reported,
+    when the build cannot make one."""
+    if data[:2] in (b"\xff\xfe", b"\xfe\xff"):
+        report(0, "it is saved as UTF-16: the build reads the files in data/ as UTF-8 (without or with "
+                  "byte-order mark) and makes the game folder's UTF-16 file from them")
+        return None
+    try:
+        return launcher_form(data)
+    except UnicodeDecodeError:
+        at = 0
+        try:
+            data.decode("utf-8")
+        except UnicodeDecodeError as e:  # the plain codec counts from the file's first byte
+            at = e.start
+        report(data[:at].count(b"\n") + 1, f"byte 0x{data[at]:02X} is not UTF-8: save the file as UTF-8, "
+                                            "the build cannot read it")
+        return None
+
+
+def check(path, keys, labels, english, access=None, source=None):
     access = access or access_texts()
     taken = {}  # (dialog, letter): the first key with that access key
     found = []  # (line number, message); 0 for the whole file, None after every line
@@ -175,6 +210,10 @@ def check(path, keys, labels, english, access=None):
         return [f"{path}:{n}: {message}" if n else f"{path}: {message}" for n, message in found]
 
     data = Path(path).read_bytes()
+    if source if source is not None else is_source(path):
+        data = built_from_source(data, report)
+        if data is None:
+            return faults()
     if data[:2] != b"\xff\xfe":
         if data[:3] == b"\xef\xbb\xbf":
             why = "it is saved as UTF-8"
@@ -232,6 +271,11 @@ def main(argv):
     if len(args) >= 2 and args[0] == "--english":
         english_path = Path(args[1])
         args = args[2:]
+    sources = set()
+    if "--source" in args:
+        at = args.index("--source")
+        args = args[:at] + args[at + 1:]
+        sources = set(args[at:])
     if not args or any(a.startswith("-") for a in args):
         print(__doc__.strip().splitlines()[2], file=sys.stderr)
         return 2
@@ -244,7 +288,7 @@ def main(argv):
     status = 0
     for path in args:
         try:
-            faults = check(path, keys, labels, english)
+            faults = check(path, keys, labels, english, source=True if path in sources else None)
         except OSError as e:
             faults = [f"{path}: cannot be read ({e.strerror})"]
         for fault in faults:

@@ -4,13 +4,17 @@
 # programs and SKELVANE_BUILD is not set).
 # With DISPLAY set it runs on that display. Without one it starts a private virtual display and a
 # private sound server (so that the sound page lists real devices; tools/audio_server.sh), and
-# writes a screenshot of the display every few seconds to the file SKELVANE_SHOT names (default
-# ./skelvane-screen.png) until Ctrl-C stops the launcher, the display and the server. Nobody can
-# click there, so when the settings dialog comes up it is shot once (SKELVANE_SHOT with -settings
-# before .png) and then confirmed with Enter, which is its Start button.
+# writes a screenshot of the display every few seconds to the file SKELVANE_SHOT names (relative to
+# where the caller stands; default build/skelvane-screen.png of the checkout, a folder git ignores,
+# so that the pictures never stand in a release's way) until Ctrl-C stops the launcher, the display
+# and the server. Nobody can click there, so when the settings dialog comes up it is shot once
+# (SKELVANE_SHOT with -settings before .png) and then confirmed with Enter, which is its Start button.
 # Arguments are passed to the launcher (for example -s to show the settings dialog).
 set -euo pipefail
+# A relative SKELVANE_SHOT names a file from where the caller stands.
+shot=${SKELVANE_SHOT:+$(realpath -m -- "$SKELVANE_SHOT")}
 cd "$(dirname "$0")/.."
+shot=${shot:-$PWD/build/skelvane-screen.png}
 build=${SKELVANE_BUILD:-win32}
 case "$build" in win32|win64) ;; *) echo "run: SKELVANE_BUILD must be win32 or win64" >&2; exit 2 ;; esac
 # A kernel that cannot execute 32-bit programs runs the 64-bit build of the same source instead.
@@ -33,7 +37,6 @@ tools/build.sh "$build"
 . tools/wine_session.sh
 prefix=${SKELVANE_WINEPREFIX:-$HOME/.skelvane-wine}
 had_display=${DISPLAY:-}
-shot=${SKELVANE_SHOT:-$PWD/skelvane-screen.png}
 wine_session_start "$prefix"
 
 # The settings dialog's caption as the game folder's language file gives it.
@@ -60,6 +63,7 @@ cd "$game_folder"
 launcher=$!
 
 if [ -z "$had_display" ]; then
+  mkdir -p "$(dirname "$shot")"
   echo "run: no screen; a screenshot of the virtual display goes to $shot every 3 s. Ctrl-C stops."
   confirmed=""
   while kill -0 "$launcher" 2>/dev/null; do

@@ -197,6 +197,10 @@ SLIPS = [
     (59, "lock: one abandoned by a killed copy is taken but never given back", "src/win/named_lock.h",
      "m_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;", "m_held = waited == WAIT_OBJECT_0;",
      "LaunchSettings*:SettingsDialog.AFailedSave*"),
+    (60, "settings dialog: Shift+Tab steps back by -1 in unsigned arithmetic", "src/settings/page_keys.cpp",
+     "(backwards ? n - 1 : 1)", "(backwards ? -1 : 1)", "SettingsDialog.Keys*"),
+    (61, "settings dialog: Tab walks the hidden page's controls too", "src/settings/page_keys.cpp",
+     "            if (IsWindowVisible(page))\n", "", "SettingsDialog.Keys*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.

@@ -1,6 +1,9 @@
 // The settings dialog of the real launcher, driven from outside: when it appears, what Start, OK
-// and Cancel do, and what reaches the registry.
+// and Cancel do, what reaches the registry, and how the keys alone work it.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "e2e.h"
 
@@ -8,9 +11,41 @@ using namespace e2e;
 
 namespace {
 
-constexpr int kStart = 3, kShowAtLaunch = 1010, kReset = 1017, kSpeakers = 1015;
+constexpr int kStart = 3, kShowAtLaunch = 1010, kReset = 1017, kSpeakers = 1015, kAdapter = 1006;
 
 class SettingsDialog : public FirstStartTest {};
+
+// From the page tabs, Tab goes once round the stops of the shown page and then of the dialog, from
+// the last (Cancel) back to the tabs, never into the hidden page; Shift+Tab goes that round backwards.
+void expectTabRound(HWND dialog, HWND shown) {
+    const HWND tabs = GetDlgItem(dialog, kTabs);
+    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    const auto focus = [&] {
+        GUITHREADINFO info{sizeof info};
+        return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+    };
+    ASSERT_EQ(focus(), tabs);
+    const auto walk = [&](std::initializer_list<WORD> keys) {  // where each press puts the focus
+        std::vector<HWND> seen;
+        for (HWND at = tabs; seen.size() < 30 && (seen.empty() || at != tabs);) {
+            const HWND from = at;
+            pressKeys(keys);
+            if (!waitFor([&] { return (at = focus()) != from; }, 5s)) break;
+            seen.push_back(at);
+        }
+        return seen;
+    };
+    std::vector<HWND> round;
+    for (const HWND parent : {shown, dialog})
+        for (HWND w = GetWindow(parent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            if (w != tabs && (GetWindowLongW(w, GWL_STYLE) & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) ==
+                                 (WS_TABSTOP | WS_VISIBLE))
+                round.push_back(w);
+    round.push_back(tabs);
+    EXPECT_EQ(walk({VK_TAB}), round) << "Tab";
+    std::reverse(round.begin(), round.end() - 1);
+    EXPECT_EQ(walk({VK_SHIFT, VK_TAB}), round) << "Shift+Tab";
+}
 
 // Started as a player starts it, twice, then from another program: each normal end gives back the
 // screen saver and the monitor's power saving, off while the game runs, as the next program reads them.
@@ -64,12 +99,13 @@ TEST_F(SettingsDialog, FirstStartShowsItAndStartStoresWhatTheNextStartRunsWithou
     EXPECT_EQ(powerSwitches(), 7u) << "after a start from another program";
 }
 
-TEST_F(SettingsDialog, KeysAloneTurnThePagesChooseInLayoutOrderAndStart) {
+TEST_F(SettingsDialog, KeysAloneTurnThePagesGoRoundTheStopsBothWaysChooseAndStart) {
     const HWND dialog = openDialog();
     ASSERT_TRUE(dialog);
     SetForegroundWindow(dialog);  // where a click on its caption would put it
     ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == dialog; }));
     const HWND soundPage = GetParent(ui::find(dialog, kSpeakers));
+    const HWND graphicsPage = GetParent(ui::find(dialog, kAdapter));
     const auto turn = [&](std::initializer_list<WORD> keys, bool toSound) {
         pressKeys(keys);
         return waitFor([&] { return (IsWindowVisible(soundPage) != FALSE) == toSound; }, 5s);
@@ -78,7 +114,9 @@ TEST_F(SettingsDialog, KeysAloneTurnThePagesChooseInLayoutOrderAndStart) {
     ASSERT_TRUE(turn({VK_CONTROL, VK_NEXT}, false)) << "round from the last page to the first";
     ASSERT_TRUE(turn({VK_CONTROL, VK_SHIFT, VK_TAB}, true));
     ASSERT_TRUE(turn({VK_CONTROL, VK_PRIOR}, false));
+    expectTabRound(dialog, graphicsPage);
     ASSERT_TRUE(turn({VK_RIGHT}, true)) << "the focus is on the tab control";
+    expectTabRound(dialog, soundPage);
     // From the tabs to output, driver, speakers; a step down there; the sample rate by its access
     // key, a step up; Enter is Start.
     for (const WORD key : {VK_TAB, VK_TAB, VK_TAB, VK_DOWN}) pressKeys({key});
