@@ -1,0 +1,190 @@
+#include "app/crash_upload.h"
+
+#include <objbase.h>
+
+#include "app/crash_consent_dialog.h"
+#include "app/crash_dump_contents.h"
+#include "app/crash_dump_folder.h"
+#include "config/launch_settings.h"
+#include "version.h"
+#include "win/handles.h"
+#include "win/trace.h"
+
+namespace crash {
+
+namespace {
+
+constexpr wchar_t kAlwaysSend[] = L"AlwaysSendCrashReports";
+constexpr wchar_t kInstallId[] = L"CrashReportInstallId";
+constexpr DWORD kFinishMs = 3000;   // a report under way at the game's end
+constexpr DWORD kCutOffMs = 2000;   // and its record, once cut off
+
+ULONGLONG now() {
+    FILETIME time;
+    GetSystemTimeAsFileTime(&time);
+    return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+}
+
+std::string randomHex() {
+    GUID guid{};
+    if (FAILED(CoCreateGuid(&guid))) return {};
+    unsigned char bytes[sizeof guid];
+    memcpy(bytes, &guid, sizeof guid);
+    std::string text;
+    for (unsigned char b : bytes) {
+        text += "0123456789abcdef"[b >> 4];
+        text += "0123456789abcdef"[b & 15];
+    }
+    return text;
+}
+
+bool readFile(const std::wstring& path, std::string& bytes) {
+    const HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return false;
+    const win::CKernelHandle file(opened);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(opened, &size) || size.QuadPart > static_cast<LONGLONG>(kMaxReportBytes)) return false;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    return ReadFile(opened, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
+}
+
+std::string narrow(const std::wstring& text) {
+    std::string result;
+    for (wchar_t c : text) result += c < 0x80 ? static_cast<char>(c) : '_';
+    return result;
+}
+
+}  // namespace
+
+bool alwaysSendReports() {
+    DWORD value = 0, size = sizeof value;
+    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kAlwaysSend, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+               ERROR_SUCCESS &&
+           value == 1;
+}
+
+void storeAlwaysSendReports(bool always) {
+    win::CRegKey key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    const DWORD one = 1;
+    if (always)
+        RegSetValueExW(key.get(), kAlwaysSend, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+    else
+        RegDeleteValueW(key.get(), kAlwaysSend);
+}
+
+std::string installId() {
+    wchar_t stored[40] = {};
+    DWORD size = sizeof stored;
+    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kInstallId, RRF_RT_REG_SZ, nullptr, stored, &size) == ERROR_SUCCESS &&
+        wcslen(stored) == 32)
+        return narrow(stored);
+    const std::string made = randomHex();
+    const std::wstring wide(made.begin(), made.end());
+    win::CRegKey key;
+    if (!made.empty() && RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                         key.put(), nullptr) == ERROR_SUCCESS)
+        RegSetValueExW(key.get(), kInstallId, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                       static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+    return made;
+}
+
+void CCrashUpload::offer(const CLocalize& localize) {
+    const std::optional<UploadAddress> address = readUploadAddress();
+    if (!address) return;
+    wchar_t folder[MAX_PATH];
+    if (!makeDumpFolder(folder)) return;
+    m_address = *address;
+    m_queue = std::make_unique<CUploadQueue>(folder);
+    m_reports = m_queue->takeTurns(now());
+    if (m_reports.empty()) return;
+
+    bool ask = !alwaysSendReports();
+    if (ask) {
+        // Reports the player let go at an earlier start are tried again without a second question.
+        ask = false;
+        for (const PendingReport& report : m_reports) ask |= !report.asked;
+    }
+    if (ask) {
+        CCrashConsentDialog question(localize);
+        const bool send = question.ask();
+        if (!send) {
+            m_queue->decline(m_reports);
+            return;
+        }
+        if (question.alwaysSend()) storeAlwaysSendReports(true);
+    }
+    m_installId = installId();
+    m_thread = CreateThread(nullptr, 0, sendAll, this, 0, nullptr);
+}
+
+CCrashUpload::~CCrashUpload() {
+    if (!m_thread) return;
+    if (WaitForSingleObject(m_thread, kFinishMs) == WAIT_TIMEOUT) {
+        InterlockedExchange(&m_stopping, 1);
+        m_request.cancel();
+        WaitForSingleObject(m_thread, kCutOffMs);
+    }
+    CloseHandle(m_thread);
+}
+
+DWORD WINAPI CCrashUpload::sendAll(void* self) {
+    auto& upload = *static_cast<CCrashUpload*>(self);
+    const win::CTraceStep step("crash upload");
+    for (const PendingReport& report : upload.m_reports) {
+        if (upload.m_stopping) break;
+        upload.sendOne(report.name);
+    }
+    return 0;
+}
+
+void CCrashUpload::sendOne(const std::wstring& name) {
+    CUploadQueue& queue = *m_queue;
+    std::string bytes;
+    if (!readFile(queue.path(name), bytes)) return;  // gone, or being written: a later start sees it
+    CDumpContents dump(std::move(bytes));
+    if (!dump.isDump()) {
+        queue.drop(name, L"deleted: not a crash report");
+        return;
+    }
+    wchar_t profile[MAX_PATH] = L"";
+    const DWORD n = GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+    dump.stripUserFolders(n > 0 && n < MAX_PATH ? profile : L"");
+
+    char code[16];
+    snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(dump.exceptionCode()));
+#ifdef _WIN64
+    const char* platform = "win64";
+#else
+    const char* platform = "win32";
+#endif
+    const std::vector<FormField> fields = {{"prod", "Skelvane"},
+                                           {"ver", SKELVANE_VERSION_STRING},
+                                           {"guid", m_installId},
+                                           {"platform", platform},
+                                           {"crash_time", std::to_string(dump.crashTime())},
+                                           {"exception_code", code}};
+    const MultipartBody body = multipartBody(fields, narrow(name), dump.bytes(), "SkelvaneReport" + randomHex());
+
+    // Recorded before anything goes out: a try that cannot be recorded is not made.
+    if (!queue.beginTry(name, now())) return;
+    bool committed = false;
+    const UploadResult result = m_request.send(m_address, body, [&] {
+        queue.commit(name);
+        committed = true;
+    });
+    if (result.status >= 200 && result.status < 300)
+        queue.sent(name, result.status);
+    else if (result.status >= 400 && result.status < 500)
+        queue.refused(name, result.status);
+    else if (committed && result.status == 0)
+        queue.drop(name, L"no answer once it was sent (" + result.failure + L"); deleted, as it may have arrived");
+    else
+        queue.failed(name, result.status ? L"HTTP " + std::to_wstring(result.status) : result.failure);
+}
+
+}  // namespace crash

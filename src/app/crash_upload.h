@@ -1,0 +1,55 @@
+// Crash reports that reach the studio. At a start with reports waiting, when the release named a
+// crash service (crash_upload_url.txt in the game folder), the player is asked first, unless they
+// chose to always send; on Send the reports go out on a thread of their own while the launch goes
+// on. Without the address nothing is asked and nothing leaves the machine.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/crash_upload_address.h"
+#include "app/crash_upload_queue.h"
+#include "app/crash_upload_request.h"
+
+class CLocalize;
+
+namespace crash {
+
+class CCrashUpload {
+public:
+    CCrashUpload() = default;
+    // Gives a report under way a few seconds to finish, then cuts it off: the player's exit waits no
+    // longer than that.
+    ~CCrashUpload();
+    CCrashUpload(const CCrashUpload&) = delete;
+    CCrashUpload& operator=(const CCrashUpload&) = delete;
+
+    // Before the launch decision, so the question comes before a settings dialog the crash brings up.
+    void offer(const CLocalize& localize);
+
+private:
+    static DWORD WINAPI sendAll(void* self);
+    void sendOne(const std::wstring& name);
+
+    UploadAddress m_address;
+    std::unique_ptr<CUploadQueue> m_queue;
+    std::vector<PendingReport> m_reports;
+    std::string m_installId;
+    CUploadRequest m_request;
+    HANDLE m_thread = nullptr;
+    volatile LONG m_stopping = 0;
+};
+
+// The player's standing answer: send without asking (value AlwaysSendCrashReports of the
+// launcher's registry key).
+bool alwaysSendReports();
+void storeAlwaysSendReports(bool always);
+
+// The random id of this installation the reports carry (value CrashReportInstallId), made once; it
+// is derived from nothing of the machine or the player.
+std::string installId();
+
+}  // namespace crash
