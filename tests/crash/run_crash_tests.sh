@@ -2,7 +2,8 @@
 # Runs the crash-report tests of a test program in a throwaway Wine prefix of its own (a stack
 # overflow on the launcher's main thread can leave it half-ended until the prefix's server stops),
 # then reads every dump they kept back with tools/read_crash.sh: each must name its exception and,
-# where the engine faulted inside its idle step, the host loop's frame CGame::run.
+# where the engine faulted inside its idle step, the host loop's frame CGame::run. The uploads go to
+# a receiving server started here (crash_receiver.py); the dump it received is read back too.
 # The symbols are the build's, with the test engine beside them as a studio keeps its engine's
 # programs: it has no debug information, but the debugger needs its code to walk through it.
 # Usage: run_crash_tests.sh SYMBOLS_FOLDER TEST_ENGINE PROGRAM [ARGS...]
@@ -15,7 +16,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../tools/wine_session.sh"
 prefix=$(mktemp -d /tmp/skelvane-crash-prefix.XXXXXX)
 kept=$(mktemp -d /tmp/skelvane-crash-dumps.XXXXXX)
-trap 'wine_session_stop; rm -rf "$prefix" "$kept"' EXIT
+receiver=$(mktemp -d /tmp/skelvane-crash-receiver.XXXXXX)
+python3 "$here/crash_receiver.py" "$receiver" & receiver_pid=$!
+trap 'kill $receiver_pid; wine_session_stop; rm -rf "$prefix" "$kept" "$receiver"' EXIT
+for _ in $(seq 50); do [ -s "$receiver/port" ] && break; sleep 0.1; done
 symbols=$kept/symbols
 mkdir "$symbols"
 cp "$build_symbols"/* "$symbols/"
@@ -23,12 +27,12 @@ cp "$engine" "$symbols/"  # in place of the demo engine
 # A display of its own too: the suite's keyboard tests must keep the focus.
 wine_session_start "$prefix" 1024x768x24 force-xvfb
 status=0
-SKELVANE_CRASH_KEEP="Z:${kept//\//\\}" "$WINE" "$program" "$@" >"$kept/log" 2>&1 </dev/null || status=$?
+SKELVANE_CRASH_KEEP="Z:${kept//\//\\}" SKELVANE_CRASH_RECEIVER="Z:${receiver//\//\\}" "$WINE" "$program" "$@" >"$kept/log" 2>&1 </dev/null || status=$?
 cat "$kept/log"
 "$WINESERVER" -k >/dev/null 2>&1 || true
 
 declare -A expected=([access]=C0000005 [illegal]=C000001D [divide]=C0000094 [abort]=40000015 [terminate]=40000015
-                     [threads]=C0000005 [stack]=C00000FD)
+                     [threads]=C0000005 [stack]=C00000FD [received]=C0000005)
 for way in "${!expected[@]}"; do
   dump=$kept/$way.dmp
   [ -f "$dump" ] || { echo "read-back $way: no dump kept"; status=1; continue; }
@@ -41,7 +45,7 @@ for way in "${!expected[@]}"; do
   # terminate handler, through a 64-bit overflowed stack, and the engine's threads have no launcher
   # frame: for those the exception is what is checked.
   case $way in
-    access | illegal | divide) frame='CGame::run' ;;
+    access | illegal | divide | received) frame='CGame::run' ;;
     abort) frame='Skelvane.exe`[A-Za-z_]' ;;
     *) frame='' ;;
   esac

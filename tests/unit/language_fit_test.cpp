@@ -1,17 +1,18 @@
 // Every shipped language fits the dialogs: each label, check box and button text of the settings
-// dialog (both pages), the warnings dialog and the advanced dialog, and each translated entry of the
+// dialog (both pages), the warnings dialog, the advanced dialog and the crash report question, and each translated entry of the
 // antialiasing and speaker lists, measured with the control's own font against the control's width.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "app/crash_consent_dialog.h"
 #include "settings/display_mode_catalogue.h"
 #include "unit/settings_dialog_harness.h"
 
 namespace {
 
-// The width of a text in the font the control draws with.
-LONG width(HWND control, const std::wstring& text) {
+// The size of a text in the font the control draws with, on one line or wrapped at `wrapAt`.
+SIZE extent(HWND control, const std::wstring& text, LONG wrapAt = 0) {
     struct FontDc {
         HWND control;
         HDC dc = GetDC(control);
@@ -22,10 +23,12 @@ LONG width(HWND control, const std::wstring& text) {
         }
     } font{control};
     // As the controls draw it: the "&" of an access key is not drawn and takes no room.
-    RECT r{0, 0, 0, 0};
-    DrawTextW(font.dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
-    return r.right - r.left;
+    RECT r{0, 0, wrapAt, 0};
+    DrawTextW(font.dc, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | (wrapAt ? DT_WORDBREAK : DT_SINGLELINE));
+    return {r.right - r.left, r.bottom - r.top};
 }
+LONG width(HWND control, const std::wstring& text) { return extent(control, text).cx; }
 
 // Each label, check box and button text inside, the pages' too, with what the control draws around
 // it; returns how many were measured.
@@ -37,6 +40,14 @@ int checkTexts(HWND parent) {
         if (text.empty() || (kind != L"Static" && kind != L"Button")) continue;
         const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
         LONG decoration = 0;
+        RECT client{};
+        GetClientRect(child, &client);
+        if (kind == L"Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_LEFT) {
+            // A message that wraps: all its lines must fit the height.
+            EXPECT_LE(extent(child, text, client.right).cy, client.bottom) << text;
+            ++measured;
+            continue;
+        }
         if (kind == L"Static") {
             // The label draws "..." itself when its text is cut: one of its own reads as cut too.
             EXPECT_TRUE(text.back() != L'\u2026' && text.find(L"...", text.size() - 3) == std::wstring::npos)
@@ -48,8 +59,6 @@ int checkTexts(HWND parent) {
             // Edges and focus frame on both sides.
             decoration = 2 * (GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXBORDER) + 1);
         }
-        RECT client{};
-        GetClientRect(child, &client);
         EXPECT_LE(width(child, text) + decoration, client.right) << text;
         ++measured;
     }
@@ -90,7 +99,10 @@ TEST_F(LanguageFit, EveryShippedLanguageFitsEveryControl) {
             });
             harness::click(settings, IDC_VADV);
         });
-        EXPECT_EQ(measured, 21) << "labels, check boxes and buttons of the three dialogs";
+        CCrashConsentDialog question(localize);
+        ASSERT_TRUE(question.create(nullptr));
+        measured += checkTexts(question.hwnd());
+        EXPECT_EQ(measured, 25) << "labels, messages, check boxes and buttons of the four dialogs";
     }
     EXPECT_EQ(languages, SKELVANE_LANGUAGE_COUNT) << "the game folder's languages";
 }
