@@ -29,6 +29,28 @@ bool underProfile(const std::wstring& path, const std::wstring& profile) {
            path[profile.size()] == L'\\';
 }
 
+// Every copy of the profile folder's path in the bytes, as UTF-16 or 8-bit text in any letter case,
+// keeps its length with the user's folder name masked.
+template <class Char>
+void maskProfile(std::string& bytes, const std::wstring& profile) {
+    const size_t name = profile.find_last_of(L'\\') + 1, n = profile.size();
+    if (name == 0 || name >= n) return;
+    const size_t width = n * sizeof(Char);
+    for (size_t at = 0; at + width <= bytes.size(); ++at) {
+        size_t i = 0;
+        for (; i < n; ++i) {
+            Char c;
+            memcpy(&c, bytes.data() + at + i * sizeof(Char), sizeof c);
+            if (towlower(static_cast<wchar_t>(c)) != towlower(profile[i])) break;
+        }
+        if (i < n) continue;
+        for (i = name; i < n; ++i) {
+            const Char mask = '_';
+            memcpy(bytes.data() + at + i * sizeof(Char), &mask, sizeof mask);
+        }
+    }
+}
+
 }  // namespace
 
 bool CDumpContents::isDump() const {
@@ -80,6 +102,13 @@ void CDumpContents::stripName(ULONG32 name, const std::wstring& profile) {
 }
 
 void CDumpContents::stripUserFolders(const std::wstring& profile) {
+    stripModulePaths(profile);
+    if (profile.size() < 4) return;
+    maskProfile<wchar_t>(m_bytes, profile);
+    maskProfile<unsigned char>(m_bytes, profile);
+}
+
+void CDumpContents::stripModulePaths(const std::wstring& profile) {
     ULONG32 size = 0;
     if (const char* list = stream(ModuleListStream, size); list && size >= sizeof(ULONG32)) {
         const auto count = readAt<ULONG32>(m_bytes, list - m_bytes.data());

@@ -14,7 +14,7 @@ namespace crash {
 
 namespace {
 
-constexpr wchar_t kAlwaysSend[] = L"AlwaysSendCrashReports";
+constexpr wchar_t kConsent[] = L"SendCrashReports";
 constexpr wchar_t kInstallId[] = L"CrashReportInstallId";
 constexpr DWORD kFinishMs = 3000;   // a report under way at the game's end
 constexpr DWORD kCutOffMs = 2000;   // and its record, once cut off
@@ -58,23 +58,19 @@ std::string narrow(const std::wstring& text) {
 
 }  // namespace
 
-bool alwaysSendReports() {
+Consent storedConsent() {
     DWORD value = 0, size = sizeof value;
-    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kAlwaysSend, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
-               ERROR_SUCCESS &&
-           value == 1;
+    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kConsent, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return Consent::Ask;
+    return value == 1 ? Consent::Always : value == 0 ? Consent::Never : Consent::Ask;
 }
 
-void storeAlwaysSendReports(bool always) {
+void storeAlwaysSend() {
     win::CRegKey key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
-        ERROR_SUCCESS)
-        return;
     const DWORD one = 1;
-    if (always)
-        RegSetValueExW(key.get(), kAlwaysSend, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
-    else
-        RegDeleteValueW(key.get(), kAlwaysSend);
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) ==
+        ERROR_SUCCESS)
+        RegSetValueExW(key.get(), kConsent, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
 }
 
 std::string installId() {
@@ -95,7 +91,8 @@ std::string installId() {
 
 void CCrashUpload::offer(const CLocalize& localize) {
     const std::optional<UploadAddress> address = readUploadAddress();
-    if (!address) return;
+    const Consent consent = address ? storedConsent() : Consent::Never;
+    if (consent == Consent::Never) return;
     wchar_t folder[MAX_PATH];
     if (!makeDumpFolder(folder)) return;
     m_address = *address;
@@ -103,7 +100,7 @@ void CCrashUpload::offer(const CLocalize& localize) {
     m_reports = m_queue->takeTurns(now());
     if (m_reports.empty()) return;
 
-    bool ask = !alwaysSendReports();
+    bool ask = consent == Consent::Ask;
     if (ask) {
         // Reports the player let go at an earlier start are tried again without a second question.
         ask = false;
@@ -116,7 +113,7 @@ void CCrashUpload::offer(const CLocalize& localize) {
             m_queue->decline(m_reports);
             return;
         }
-        if (question.alwaysSend()) storeAlwaysSendReports(true);
+        if (question.alwaysSend()) storeAlwaysSend();
     }
     m_installId = installId();
     m_thread = CreateThread(nullptr, 0, sendAll, this, 0, nullptr);

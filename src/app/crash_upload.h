@@ -43,10 +43,11 @@ private:
     volatile LONG m_stopping = 0;
 };
 
-// The player's standing answer: send without asking (value AlwaysSendCrashReports of the
-// launcher's registry key).
-bool alwaysSendReports();
-void storeAlwaysSendReports(bool always);
+// The player's standing answer, value SendCrashReports of the launcher's registry key: 1 sends
+// without asking, 0 sends nothing and never asks; without it the player is asked.
+enum class Consent { Ask, Always, Never };
+Consent storedConsent();
+void storeAlwaysSend();
 
 // The random id of this installation the reports carry (value CrashReportInstallId), made once; it
 // is derived from nothing of the machine or the player.

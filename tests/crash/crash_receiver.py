@@ -2,11 +2,13 @@
 """A studio's crash service for the tests: takes multipart/form-data POSTs on 127.0.0.1 and keeps
 each one in DIR as received-N.dmp (the upload_file_minidump part) and received-N.txt (the request
 line, headers, fields and the dump's SHA-256). It answers with the status in DIR/status (200 when
-there is none). Writes its port to DIR/port.    usage: crash_receiver.py DIR"""
+there is none). Writes its port to DIR/port. With a certificate and its key it takes HTTPS.
+usage: crash_receiver.py DIR [CERT.pem KEY.pem]"""
 import email.parser
 import email.policy
 import hashlib
 import http.server
+import ssl
 import sys
 from pathlib import Path
 
@@ -38,5 +40,9 @@ class Receiver(http.server.BaseHTTPRequestHandler):
 
 
 server = http.server.HTTPServer(("127.0.0.1", 0), Receiver)
+if len(sys.argv) > 3:
+    tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    tls.load_cert_chain(sys.argv[2], sys.argv[3])
+    server.socket = tls.wrap_socket(server.socket, server_side=True)
 (folder / "port").write_text(str(server.server_address[1]))
 server.serve_forever()

@@ -3,7 +3,8 @@
 # overflow on the launcher's main thread can leave it half-ended until the prefix's server stops),
 # then reads every dump they kept back with tools/read_crash.sh: each must name its exception and,
 # where the engine faulted inside its idle step, the host loop's frame CGame::run. The uploads go to
-# a receiving server started here (crash_receiver.py); the dump it received is read back too.
+# a receiving server started here (crash_receiver.py); the dump it received is read back too. A second
+# one takes HTTPS with a certificate of a throwaway authority that only this prefix trusts.
 # The symbols are the build's, with the test engine beside them as a studio keeps its engine's
 # programs: it has no debug information, but the debugger needs its code to walk through it.
 # Usage: run_crash_tests.sh SYMBOLS_FOLDER TEST_ENGINE PROGRAM [ARGS...]
@@ -17,15 +18,29 @@ here=$(cd "$(dirname "$0")" && pwd)
 prefix=$(mktemp -d /tmp/skelvane-crash-prefix.XXXXXX)
 kept=$(mktemp -d /tmp/skelvane-crash-dumps.XXXXXX)
 receiver=$(mktemp -d /tmp/skelvane-crash-receiver.XXXXXX)
+tls=$receiver/tls
+mkdir "$tls"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$tls/ca.key" -out "$tls/ca.pem" -days 1 -subj "/CN=Skelvane test authority" \
+  -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign" 2>/dev/null
+openssl req -newkey rsa:2048 -nodes -keyout "$tls/key.pem" -out "$tls/csr.pem" -subj "/CN=localhost" 2>/dev/null
+openssl x509 -req -in "$tls/csr.pem" -CA "$tls/ca.pem" -CAkey "$tls/ca.key" -CAcreateserial -out "$tls/cert.pem" -days 1 \
+  -extfile <(printf 'subjectAltName=DNS:localhost\nextendedKeyUsage=serverAuth\n') 2>/dev/null
 python3 "$here/crash_receiver.py" "$receiver" & receiver_pid=$!
-trap 'kill $receiver_pid; wine_session_stop; rm -rf "$prefix" "$kept" "$receiver"' EXIT
-for _ in $(seq 50); do [ -s "$receiver/port" ] && break; sleep 0.1; done
+python3 "$here/crash_receiver.py" "$tls" "$tls/cert.pem" "$tls/key.pem" & tls_pid=$!
+trap 'kill $receiver_pid $tls_pid; wine_session_stop; rm -rf "$prefix" "$kept" "$receiver"' EXIT
+for _ in $(seq 50); do [ -s "$receiver/port" ] && [ -s "$tls/port" ] && break; sleep 0.1; done
 symbols=$kept/symbols
 mkdir "$symbols"
 cp "$build_symbols"/* "$symbols/"
 cp "$engine" "$symbols/"  # in place of the demo engine
 # A display of its own too: the suite's keyboard tests must keep the focus.
 wine_session_start "$prefix" 1024x768x24 force-xvfb
+# The authority in this prefix's root store only: a certificate property blob (id 0x20, the DER).
+ca_sha1=$(openssl x509 -in "$tls/ca.pem" -noout -fingerprint -sha1 | sed 's/.*=//; s/://g')
+ca_blob=$(openssl x509 -in "$tls/ca.pem" -outform der | python3 -c \
+  'import struct, sys; d = sys.stdin.buffer.read(); print((struct.pack("<III", 0x20, 1, len(d)) + d).hex())')
+"$WINE" reg add "HKLM\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\$ca_sha1" /v Blob /t REG_BINARY \
+  /d "$ca_blob" /f >/dev/null 2>&1
 status=0
 SKELVANE_CRASH_KEEP="Z:${kept//\//\\}" SKELVANE_CRASH_RECEIVER="Z:${receiver//\//\\}" "$WINE" "$program" "$@" >"$kept/log" 2>&1 </dev/null || status=$?
 cat "$kept/log"

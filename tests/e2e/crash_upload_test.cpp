@@ -47,11 +47,11 @@ protected:
     void TearDown() override {
         LauncherTest::TearDown();
         if (receiver().empty()) return;
-        for (const wchar_t* name : {L"*.dmp", L"*.txt", L"status"}) removeAll(receiver(), name);
+        for (const wchar_t* name : {L"received-*", L"status", L"tls\\received-*"}) removeAll(receiver(), name);
         removeAll(folder.crashFolder(), L"*");
         for (const wchar_t* sub : {L"Tolmira\\Skelvane\\Crashes", L"Tolmira\\Skelvane", L"Tolmira"})
             RemoveDirectoryW(folder.file(sub).c_str());
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsRoot, L"AlwaysSendCrashReports");
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsRoot, L"SendCrashReports");
         RegDeleteKeyW(HKEY_CURRENT_USER, (std::wstring(kSettingsRoot) + L"\\CrashUploads").c_str());
         storeValidSettings();
     }
@@ -59,11 +59,12 @@ protected:
     static std::wstring received(int n, const wchar_t* type) {
         return receiver() + L"\\received-" + std::to_wstring(n) + type;
     }
-    static void removeAll(const std::wstring& dir, const wchar_t* pattern) {
+    static void removeAll(const std::wstring& dir, const std::wstring& pattern) {
+        const std::wstring folder = dir + L"\\" + pattern.substr(0, pattern.find_last_of(L'\\') + 1);
         WIN32_FIND_DATAW found;
         const HANDLE search = FindFirstFileW((dir + L"\\" + pattern).c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) return;
-        do DeleteFileW((dir + L"\\" + found.cFileName).c_str());
+        do DeleteFileW((folder + found.cFileName).c_str());
         while (FindNextFileW(search, &found));
         FindClose(search);
     }
@@ -116,7 +117,14 @@ TEST_F(CrashUpload, ACrashIsSentOnSend) {
     ASSERT_TRUE(settings) << "the crash's settings dialog comes after the question";
     clickButton(settings, 3);
     ASSERT_TRUE(waitFor([&] { return exists(received(1, L".txt")); }, 30s)) << "nothing received";
-    EXPECT_EQ(readAll(received(1, L".dmp")), bytes) << "the dump arrives byte for byte";
+    // Byte for byte but the player's folder names: this game folder is in the user's temporary folder.
+    const std::string arrived = readAll(received(1, L".dmp"));
+    EXPECT_EQ(arrived.size(), bytes.size());
+    EXPECT_TRUE(arrived.compare(0, 32, bytes, 0, 32) == 0) << "the header as written";
+    const std::wstring profile = env(L"USERPROFILE");
+    const std::string profileText(reinterpret_cast<const char*>(profile.c_str()), profile.size() * 2);
+    EXPECT_NE(bytes.find(profileText), std::string::npos) << "the dump held the user's folder";
+    EXPECT_EQ(arrived.find(profileText), std::string::npos) << "the user's folder left the machine";
     // Read back with tools/read_crash.sh by the script, as the dump itself is.
     CopyFileW(received(1, L".dmp").c_str(), (env(L"SKELVANE_CRASH_KEEP") + L"\\received.dmp").c_str(), FALSE);
     const std::string request = readAll(received(1, L".txt"));
@@ -142,7 +150,7 @@ TEST_F(CrashUpload, ACrashIsSentOnSend) {
 }
 
 // Don't send keeps the report and sends nothing, and the question does not come back for it; without
-// an address nothing is asked at all.
+// an address nothing is asked at all, nor after the player said no for good (SendCrashReports 0).
 TEST_F(CrashUpload, DontSendKeepsTheReportAndNoAddressAsksNothing) {
     placeReport();
     startWithoutQuestion();
@@ -152,7 +160,13 @@ TEST_F(CrashUpload, DontSendKeepsTheReportAndNoAddressAsksNothing) {
     closeGame();
     startWithoutQuestion();
     closeGame();
-    EXPECT_TRUE(exists(report()));
+    const wchar_t* second = L"Skelvane-1.0.0-20261202-120000-43.dmp";
+    placeReport(second);
+    const DWORD never = 0;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsRoot, L"SendCrashReports", REG_DWORD, &never, sizeof never);
+    startWithoutQuestion();
+    closeGame();
+    EXPECT_TRUE(exists(report()) && exists(report(second)));
     EXPECT_FALSE(exists(received(1, L".txt"))) << "sent after Don't send";
 }
 
@@ -183,7 +197,7 @@ TEST_F(CrashUpload, AlwaysSendAsksNoMoreAndRefusedReportsAreDeleted) {
     ASSERT_TRUE(startAndAnswer(kSend, true));
     EXPECT_TRUE(waitFor([&] { return exists(received(1, L".txt")) && !exists(report()); }, 30s));
     closeGame();
-    EXPECT_EQ(storedDword(L"", L"AlwaysSendCrashReports"), 1u);
+    EXPECT_EQ(storedDword(L"", L"SendCrashReports"), 1u);
     EXPECT_NE(uploadsLog().find("refused by the crash service (HTTP 413)"), std::string::npos) << uploadsLog();
 
     const wchar_t* second = L"Skelvane-1.0.0-20261202-120000-43.dmp";
@@ -193,6 +207,19 @@ TEST_F(CrashUpload, AlwaysSendAsksNoMoreAndRefusedReportsAreDeleted) {
     EXPECT_TRUE(waitFor([&] { return exists(received(2, L".txt")) && !exists(report(second)); }, 30s));
     closeGame();
     EXPECT_NE(uploadsLog().find("(HTTP 400)"), std::string::npos) << uploadsLog();
+}
+
+// Over HTTPS, to a receiver whose certificate a throwaway authority signed that only the test's
+// prefix trusts; with the player's standing "always send".
+TEST_F(CrashUpload, GoesOverHttps) {
+    placeReport();
+    serveAt("https://localhost:" + readAll(receiver() + L"\\tls\\port") + "/submit");
+    const DWORD always = 1;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsRoot, L"SendCrashReports", REG_DWORD, &always, sizeof always);
+    startWithoutQuestion();
+    EXPECT_TRUE(waitFor([&] { return exists(receiver() + L"\\tls\\received-1.txt") && !exists(report()); }, 30s))
+        << uploadsLog();
+    closeGame();
 }
 
 }  // namespace
