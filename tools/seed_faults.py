@@ -168,6 +168,14 @@ SLIPS = [
      "if (count <= kKeptDumps) return;", "if (count <= kKeptDumps + 1) return;", "Engine/WayOfDying*"),
     (48, "crash reports: abort left to the runtime", "src/app/crash_reporter.cpp",
      "    std::signal(SIGABRT, onAbort);\n", "", "Engine/WayOfDying*"),
+    (49, "crash upload: plain http taken to any host", "src/app/crash_upload_address.cpp",
+     "if (!address.secure && !isLoopback(address.host)) return std::nullopt;", "", "CrashUpload*"),
+    (50, "crash upload: a report that may have arrived is sent again", "src/app/crash_upload_queue.cpp",
+     "case UploadStage::Committed: return Turn::InDoubt;", "case UploadStage::Committed: break;", "CrashUpload*"),
+    (51, "crash upload: the dump leaves with the user's folder names", "src/app/crash_upload.cpp",
+     "    dump.stripUserFolders(n > 0 && n < MAX_PATH ? profile : L\"\");\n", "", "CrashUpload.*"),
+    (52, "crash upload: Don't send sends", "src/app/crash_upload.cpp",
+     "        if (!send) {", "        if (false) {", "CrashUpload.*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
@@ -178,7 +186,7 @@ TARGETS = {"unit": ["unit_tests"], "end_to_end": ["e2e_tests"], "caps_check_smal
            "crash_reports": ["e2e_tests"]}
 # The small-desktop entries choose their tests themselves: they run only for slips in their part.
 SUITES = {"caps_check_small_desktop": ["DeviceCheck.x"], "graphics_page_small_desktop": ["SmallDesktop.x"],
-          "crash_reports": ["Engine/WayOfDying.x"]}
+          "crash_reports": ["Engine/WayOfDying.x", "CrashUpload.x"]}
 
 
 def run(cmd, **kw):

@@ -5,6 +5,9 @@
 #include "app/crash_consent_dialog.h"
 #include "app/crash_dump_contents.h"
 #include "app/crash_dump_folder.h"
+#include "app/crash_upload_address.h"
+#include "app/crash_upload_queue.h"
+#include "app/crash_upload_request.h"
 #include "config/launch_settings.h"
 #include "version.h"
 #include "win/handles.h"
@@ -89,58 +92,72 @@ std::string installId() {
     return made;
 }
 
+struct CCrashUpload::Batch {
+    Batch(const UploadAddress& address, const std::wstring& folder) : address(address), queue(folder) {}
+    void sendOne(const std::wstring& name);
+
+    const UploadAddress address;
+    CUploadQueue queue;
+    std::vector<PendingReport> reports;
+    std::string installId;
+    CUploadRequest request;
+    volatile LONG stopping = 0;
+};
+
+CCrashUpload::CCrashUpload() = default;
+
 void CCrashUpload::offer(const CLocalize& localize) {
     const std::optional<UploadAddress> address = readUploadAddress();
     const Consent consent = address ? storedConsent() : Consent::Never;
     if (consent == Consent::Never) return;
     wchar_t folder[MAX_PATH];
     if (!makeDumpFolder(folder)) return;
-    m_address = *address;
-    m_queue = std::make_unique<CUploadQueue>(folder);
-    m_reports = m_queue->takeTurns(now());
-    if (m_reports.empty()) return;
+    auto batch = std::make_unique<Batch>(*address, folder);
+    batch->reports = batch->queue.takeTurns(now());
+    if (batch->reports.empty()) return;
 
     bool ask = consent == Consent::Ask;
     if (ask) {
         // Reports the player let go at an earlier start are tried again without a second question.
         ask = false;
-        for (const PendingReport& report : m_reports) ask |= !report.asked;
+        for (const PendingReport& report : batch->reports) ask |= !report.asked;
     }
     if (ask) {
         CCrashConsentDialog question(localize);
         const bool send = question.ask();
         if (!send) {
-            m_queue->decline(m_reports);
+            batch->queue.decline(batch->reports);
             return;
         }
         if (question.alwaysSend()) storeAlwaysSend();
     }
-    m_installId = installId();
-    m_thread = CreateThread(nullptr, 0, sendAll, this, 0, nullptr);
+    batch->installId = installId();
+    m_thread = CreateThread(nullptr, 0, sendAll, batch.get(), 0, nullptr);
+    if (m_thread) m_batch = std::move(batch);
 }
 
 CCrashUpload::~CCrashUpload() {
     if (!m_thread) return;
     if (WaitForSingleObject(m_thread, kFinishMs) == WAIT_TIMEOUT) {
-        InterlockedExchange(&m_stopping, 1);
-        m_request.cancel();
-        WaitForSingleObject(m_thread, kCutOffMs);
+        InterlockedExchange(&m_batch->stopping, 1);
+        m_batch->request.cancel();
+        // A thread that still has not stopped keeps what it works on; the ending process takes both.
+        if (WaitForSingleObject(m_thread, kCutOffMs) == WAIT_TIMEOUT) (void)m_batch.release();
     }
     CloseHandle(m_thread);
 }
 
-DWORD WINAPI CCrashUpload::sendAll(void* self) {
-    auto& upload = *static_cast<CCrashUpload*>(self);
+DWORD WINAPI CCrashUpload::sendAll(void* data) {
+    auto& batch = *static_cast<Batch*>(data);
     const win::CTraceStep step("crash upload");
-    for (const PendingReport& report : upload.m_reports) {
-        if (upload.m_stopping) break;
-        upload.sendOne(report.name);
+    for (const PendingReport& report : batch.reports) {
+        if (batch.stopping) break;
+        batch.sendOne(report.name);
     }
     return 0;
 }
 
-void CCrashUpload::sendOne(const std::wstring& name) {
-    CUploadQueue& queue = *m_queue;
+void CCrashUpload::Batch::sendOne(const std::wstring& name) {
     std::string bytes;
     if (!readFile(queue.path(name), bytes)) return;  // gone, or being written: a later start sees it
     CDumpContents dump(std::move(bytes));
@@ -161,7 +178,7 @@ void CCrashUpload::sendOne(const std::wstring& name) {
 #endif
     const std::vector<FormField> fields = {{"prod", "Skelvane"},
                                            {"ver", SKELVANE_VERSION_STRING},
-                                           {"guid", m_installId},
+                                           {"guid", installId},
                                            {"platform", platform},
                                            {"crash_time", std::to_string(dump.crashTime())},
                                            {"exception_code", code}};
@@ -170,7 +187,7 @@ void CCrashUpload::sendOne(const std::wstring& name) {
     // Recorded before anything goes out: a try that cannot be recorded is not made.
     if (!queue.beginTry(name, now())) return;
     bool committed = false;
-    const UploadResult result = m_request.send(m_address, body, [&] {
+    const UploadResult result = request.send(address, body, [&] {
         queue.commit(name);
         committed = true;
     });

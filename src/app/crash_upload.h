@@ -8,11 +8,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
-
-#include "app/crash_upload_address.h"
-#include "app/crash_upload_queue.h"
-#include "app/crash_upload_request.h"
 
 class CLocalize;
 
@@ -20,7 +15,7 @@ namespace crash {
 
 class CCrashUpload {
 public:
-    CCrashUpload() = default;
+    CCrashUpload();
     // Gives a report under way a few seconds to finish, then cuts it off: the player's exit waits no
     // longer than that.
     ~CCrashUpload();
@@ -31,16 +26,12 @@ public:
     void offer(const CLocalize& localize);
 
 private:
-    static DWORD WINAPI sendAll(void* self);
-    void sendOne(const std::wstring& name);
+    // What the sending thread works on.
+    struct Batch;
+    static DWORD WINAPI sendAll(void* batch);
 
-    UploadAddress m_address;
-    std::unique_ptr<CUploadQueue> m_queue;
-    std::vector<PendingReport> m_reports;
-    std::string m_installId;
-    CUploadRequest m_request;
+    std::unique_ptr<Batch> m_batch;
     HANDLE m_thread = nullptr;
-    volatile LONG m_stopping = 0;
 };
 
 // The player's standing answer, value SendCrashReports of the launcher's registry key: 1 sends
