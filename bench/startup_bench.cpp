@@ -7,6 +7,8 @@
 //   does. The game window may appear only after that query, so reference + query is the floor.
 // Usage: startup_bench REFERENCE_EXE QUERY_EXE ROUNDS GAME_FOLDER [GAME_FOLDER ...]
 // Several game folders (for instance a build before and after a change) are measured side by side.
+// A game folder that names a crash service (crash_upload_url.txt) starts each first-frame round with
+// a crash report waiting and the player's "always send": SKELVANE_BENCH_REPORT names the dump.
 #include <windows.h>
 
 #include <algorithm>
@@ -41,6 +43,21 @@ struct Started {
         CloseHandle(pi.hProcess);
     }
 };
+
+// Puts a copy of the bench's dump among the crash reports, under a name of its own, and lets the
+// launcher send it without asking, when the folder names a crash service.
+void pendReport(const std::wstring& folder, int round) {
+    wchar_t dump[MAX_PATH], local[MAX_PATH];
+    if (GetFileAttributesW((folder + L"\\crash_upload_url.txt").c_str()) == INVALID_FILE_ATTRIBUTES ||
+        !GetEnvironmentVariableW(L"SKELVANE_BENCH_REPORT", dump, MAX_PATH) ||
+        !GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH))
+        return;
+    std::wstring crashes = local;
+    for (const wchar_t* sub : {L"\\Tolmira", L"\\Skelvane", L"\\Crashes"}) CreateDirectoryW((crashes += sub).c_str(), nullptr);
+    CopyFileW(dump, (crashes + L"\\Skelvane-1.0.0-20261201-000000-" + std::to_wstring(round) + L".dmp").c_str(), FALSE);
+    const DWORD always = 1;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"SendCrashReports", REG_DWORD, &always, sizeof always);
+}
 
 // Milliseconds from process start to its first frame (-1: never). The game is closed as a player
 // would close it; the reference ends by itself.
@@ -132,6 +149,7 @@ int wmain(int argc, wchar_t** argv) {
                 std::fprintf(stderr, "startup_bench: cannot store settings for this machine\n");
                 return 1;
             }
+            pendReport(folders[f], i);
             frame[f].push_back(timeFirstFrame(folders[f] + L"\\Skelvane.exe", folders[f]));
             dialog[f].push_back(timeSettingsDialog(folders[f] + L"\\Skelvane.exe", folders[f]));
         }

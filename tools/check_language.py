@@ -44,7 +44,7 @@ DIALOGS = ROOT / "src" / "res" / "dialogs.rc"
 # with its two pages.
 DIALOG_OF = {"IDD_PAGE_GRAPHICS": "IDD_SETTINGS", "IDD_PAGE_SOUND": "IDD_SETTINGS"}
 DIALOG_NAMES = {"IDD_SETTINGS": "the settings dialog (both pages)", "IDD_INFO": "the warnings window",
-                "IDD_VADVSET": "the advanced graphics dialog"}
+                "IDD_VADVSET": "the advanced graphics dialog", "IDD_CRASH_CONSENT": "the crash report question"}
 ENGLISH = ROOT / "data" / "language-en.txt"
 
 SPACES = " \u00a0\u202f"  # blank, no-break space, narrow no-break space

@@ -10,13 +10,25 @@
 # With --engine DIR the packages hold the studio's Korvex.dll and fmod.dll from DIR (the 64-bit ones
 # from DIR/win64) instead of the stand-ins; with a certificate in the environment the programs are
 # signed before they are packed (tools/sign_and_pack.sh).
-# Usage: tools/release.sh [--engine DIR] [OUTPUT_DIR]
+# With --crash-url URL the game folders name the studio's crash service (crash_upload_url.txt):
+# https only, plain http only to this machine (for trying it out).
+# Usage: tools/release.sh [--engine DIR] [--crash-url URL] [OUTPUT_DIR]
 set -euo pipefail
 engine=""
-if [ "${1:-}" = --engine ]; then
-  [ $# -ge 2 ] || { echo "usage: tools/release.sh [--engine DIR] [OUTPUT_DIR]" >&2; exit 2; }
-  engine=$(realpath -m "$2")
+crash_url=""
+while [ "${1:-}" = --engine ] || [ "${1:-}" = --crash-url ]; do
+  [ $# -ge 2 ] || { echo "usage: tools/release.sh [--engine DIR] [--crash-url URL] [OUTPUT_DIR]" >&2; exit 2; }
+  case $1 in
+    --engine) engine=$(realpath -m "$2") ;;
+    --crash-url) crash_url=$2 ;;
+  esac
   shift 2
+done
+if [ -n "$crash_url" ] &&
+   ! [[ $crash_url =~ ^https://[^/?#@[:space:]]+([/?][^[:space:]]*)?$ ||
+        $crash_url =~ ^http://(localhost|127\.[0-9.]+|\[::1\])(:[0-9]+)?([/?][^[:space:]]*)?$ ]]; then
+  echo "release: refused, --crash-url $crash_url: the crash service needs an https:// address (plain http only to this machine)" >&2
+  exit 1
 fi
 # A relative OUTPUT_DIR is the caller's; the default is release/ of the repository.
 out=$(realpath -m "${1:-$(dirname "$0")/../release}")
@@ -51,7 +63,7 @@ for platform in win32 win64; do
   esac
   echo "release: building Skelvane $version for $platform"
   cmake -S "$work/tree" -B "$work/tree/build/$platform" -DCMAKE_TOOLCHAIN_FILE="$work/tree/$toolchain" \
-        -DCMAKE_BUILD_TYPE=Release -DSKELVANE_TESTS=OFF >"$work/$platform.log" 2>&1 &&
+        -DCMAKE_BUILD_TYPE=Release -DSKELVANE_TESTS=OFF -DSKELVANE_CRASH_URL="$crash_url" >"$work/$platform.log" 2>&1 &&
     cmake --build "$work/tree/build/$platform" -j "$(nproc)" >>"$work/$platform.log" 2>&1 ||
     { cat "$work/$platform.log" >&2; echo "release: the $platform build failed" >&2; exit 1; }
   # The package, and beside it the studio's symbols for reading its crash reports (tools/read_crash.sh).

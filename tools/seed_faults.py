@@ -201,6 +201,14 @@ SLIPS = [
      "(backwards ? n - 1 : 1)", "(backwards ? -1 : 1)", "SettingsDialog.Keys*"),
     (61, "settings dialog: Tab walks the hidden page's controls too", "src/settings/page_keys.cpp",
      "            if (IsWindowVisible(page))\n", "", "SettingsDialog.Keys*"),
+    (62, "crash upload: plain http taken to any host", "src/app/crash_upload_address.cpp",
+     "if (!address.secure && !isLoopback(address.host)) return std::nullopt;", "", "CrashUpload*"),
+    (63, "crash upload: a report that may have arrived is sent again", "src/app/crash_upload_queue.cpp",
+     "case UploadStage::Committed: return Turn::InDoubt;", "case UploadStage::Committed: break;", "CrashUpload*"),
+    (64, "crash upload: the dump leaves with the user's folder names", "src/app/crash_upload.cpp",
+     "    dump.stripUserFolders(n > 0 && n < MAX_PATH ? profile : L\"\");\n", "", "CrashUpload.*"),
+    (65, "crash upload: Don't send sends", "src/app/crash_upload.cpp",
+     "        if (!send) {", "        if (false) {", "CrashUpload.*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
@@ -215,6 +223,7 @@ TARGETS = {"unit": ["unit_tests"], "end_to_end": ["e2e_tests"], "caps_check_smal
 SUITES = {"caps_check_small_desktop": ["DeviceCheck.x"], "graphics_page_small_desktop": ["SmallDesktop.x"],
           "scaled_screens": ["LanguageFit.x", "GameWindow.x", "GameWindowDemo.x", "GameWindowDpi.x", "SettingsDialog.x"],
           "crash_reports": ["Engine/WayOfDying.x"]}
+          "crash_reports": ["Engine/WayOfDying.x", "CrashUpload.x"]}
 
 
 def run(cmd, **kw):

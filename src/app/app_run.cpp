@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/crash_upload.h"
 #include "app/game.h"
 #include "app/instance_guard.h"
 #include "app/launch_decision.h"
@@ -69,6 +70,8 @@ int appRun(const wchar_t* commandLine, HINSTANCE instance, LaunchProbes& probes)
     }
 
     int exitCode = 1;
+    // Sends waiting crash reports beside the launch; given a moment to finish when the launch ends.
+    crash::CCrashUpload crashUpload;
     try {
         OSVERSIONINFOW version;
         const bool versionRead = readOsVersion(version);
@@ -76,6 +79,11 @@ int appRun(const wchar_t* commandLine, HINSTANCE instance, LaunchProbes& probes)
             MessageBoxW(nullptr, localize->translate(key::T_OLD_OS_MSG).c_str(),
                         localize->translate(key::T_OLD_OS_HDR).c_str(), MB_ICONWARNING);
             return exitCode;
+        }
+
+        {
+            const win::CTraceStep step("crash report question");
+            crashUpload.offer(*localize);
         }
 
         bool resetSettings = false;

@@ -30,7 +30,10 @@
     KEY(T_SPEAKERMODE_DOLBYDIGITAL) KEY(T_SPEAKERMODE_HEADPHONES) KEY(T_SPEAKERMODE_MONO)            \
     KEY(T_SPEAKERMODE_QUAD) KEY(T_SPEAKERMODE_STEREO) KEY(T_SPEAKERMODE_SURROUND)                    \
     /* Advanced video dialog */                                                                      \
-    KEY(T_VADV_CAPTION) KEY(T_VADV_OK) KEY(T_VSYNC) KEY(T_TRIPLEBUF) KEY(T_GLOW)
+    KEY(T_VADV_CAPTION) KEY(T_VADV_OK) KEY(T_VSYNC) KEY(T_TRIPLEBUF) KEY(T_GLOW)                     \
+    /* Crash report question */                                                                      \
+    KEY(T_CRASH_CONSENT_HDR) KEY(T_CRASH_CONSENT_MSG) KEY(T_CRASH_SEND) KEY(T_CRASH_DONT_SEND)       \
+    KEY(T_CRASH_ALWAYS)
 
 namespace key {
 #define SKELVANE_NARROW_KEY(name) inline constexpr char name[] = #name;

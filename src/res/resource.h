@@ -9,6 +9,7 @@
 #define IDD_PAGE_SOUND 104
 #define IDD_INFO 105
 #define IDD_VADVSET 106
+#define IDD_CRASH_CONSENT 107
 
 // Settings dialog (IDOK 1, IDCANCEL 2 and Start 3 are its buttons)
 #define IDC_START 3
@@ -38,3 +39,8 @@
 #define IDC_VSYNC 1020
 #define IDC_TRIPLEBUF 1021
 #define IDC_GLOW 1022
+
+// Crash report question (IDCANCEL is Don't send)
+#define IDC_CRASH_TEXT 1030
+#define IDC_CRASH_SEND 1031
+#define IDC_CRASH_ALWAYS 1032

@@ -2,7 +2,9 @@
 # Runs the crash-report tests of a test program in a throwaway Wine prefix of its own (a stack
 # overflow on the launcher's main thread can leave it half-ended until the prefix's server stops),
 # then reads every dump they kept back with tools/read_crash.sh: each must name its exception and,
-# where the engine faulted inside its idle step, the host loop's frame CGame::run.
+# where the engine faulted inside its idle step, the host loop's frame CGame::run. The uploads go to
+# a receiving server started here (crash_receiver.py); the dump it received is read back too. A second
+# one takes HTTPS with a certificate of a throwaway authority that only this prefix trusts.
 # The symbols are the build's, with the test engine beside them as a studio keeps its engine's
 # programs: it has no debug information, but the debugger needs its code to walk through it.
 # The engine built as studios build theirs (without frame pointers or unwind tables) then dies by
@@ -19,15 +21,32 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../tools/wine_session.sh"
 prefix=$(mktemp -d /tmp/skelvane-crash-prefix.XXXXXX)
 kept=$(mktemp -d /tmp/skelvane-crash-dumps.XXXXXX)
-trap 'wine_session_stop; rm -rf "$prefix" "$kept"' EXIT
+receiver=$(mktemp -d /tmp/skelvane-crash-receiver.XXXXXX)
+tls=$receiver/tls
+mkdir "$tls"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$tls/ca.key" -out "$tls/ca.pem" -days 1 -subj "/CN=Skelvane test authority" \
+  -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign" 2>/dev/null
+openssl req -newkey rsa:2048 -nodes -keyout "$tls/key.pem" -out "$tls/csr.pem" -subj "/CN=localhost" 2>/dev/null
+openssl x509 -req -in "$tls/csr.pem" -CA "$tls/ca.pem" -CAkey "$tls/ca.key" -CAcreateserial -out "$tls/cert.pem" -days 1 \
+  -extfile <(printf 'subjectAltName=DNS:localhost\nextendedKeyUsage=serverAuth\n') 2>/dev/null
+python3 "$here/crash_receiver.py" "$receiver" & receiver_pid=$!
+python3 "$here/crash_receiver.py" "$tls" "$tls/cert.pem" "$tls/key.pem" & tls_pid=$!
+trap 'kill $receiver_pid $tls_pid; wine_session_stop; rm -rf "$prefix" "$kept" "$receiver"' EXIT
+for _ in $(seq 50); do [ -s "$receiver/port" ] && [ -s "$tls/port" ] && break; sleep 0.1; done
 symbols=$kept/symbols
 mkdir "$symbols"
 cp "$build_symbols"/* "$symbols/"
 cp "$engine" "$symbols/"  # in place of the demo engine
 # A display of its own too: the suite's keyboard tests must keep the focus.
 wine_session_start "$prefix" 1024x768x24 force-xvfb
+# The authority in this prefix's root store only: a certificate property blob (id 0x20, the DER).
+ca_sha1=$(openssl x509 -in "$tls/ca.pem" -noout -fingerprint -sha1 | sed 's/.*=//; s/://g')
+ca_blob=$(openssl x509 -in "$tls/ca.pem" -outform der | python3 -c \
+  'import struct, sys; d = sys.stdin.buffer.read(); print((struct.pack("<III", 0x20, 1, len(d)) + d).hex())')
+"$WINE" reg add "HKLM\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\$ca_sha1" /v Blob /t REG_BINARY \
+  /d "$ca_blob" /f >/dev/null 2>&1
 status=0
-SKELVANE_CRASH_KEEP="Z:${kept//\//\\}" "$WINE" "$program" "$@" >"$kept/log" 2>&1 </dev/null || status=$?
+SKELVANE_CRASH_KEEP="Z:${kept//\//\\}" SKELVANE_CRASH_RECEIVER="Z:${receiver//\//\\}" "$WINE" "$program" "$@" >"$kept/log" 2>&1 </dev/null || status=$?
 cat "$kept/log"
 "$WINESERVER" -k >/dev/null 2>&1 || true
 mkdir "$kept/studio" "$kept/studio-symbols"
@@ -38,7 +57,7 @@ cat "$kept/log"
 reader=$here/../../tools/read_crash.sh
 
 declare -A expected=([access]=C0000005 [illegal]=C000001D [divide]=C0000094 [abort]=40000015 [terminate]=40000015
-                     [threads]=C0000005 [stack]=C00000FD)
+                     [threads]=C0000005 [stack]=C00000FD [received]=C0000005)
 for way in "${!expected[@]}"; do
   dump=$kept/$way.dmp
   [ -f "$dump" ] || { echo "read-back $way: no dump kept"; status=1; continue; }
@@ -51,7 +70,7 @@ for way in "${!expected[@]}"; do
   # handler, through a 64-bit overflowed stack), and abort names the launcher's own frame. The
   # engine's threads have no launcher frame: for those the exception is what is checked.
   case $way in
-    access | illegal | divide | terminate | stack) frame='CGame::run' ;;
+    access | illegal | divide | terminate | stack | received) frame='CGame::run' ;;
     abort) frame='Skelvane.exe`[A-Za-z_]' ;;
     *) frame='' ;;
   esac

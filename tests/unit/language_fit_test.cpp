@@ -1,6 +1,7 @@
 // Every shipped language fits the dialogs: each label, check box and button text of the settings
-// dialog (both pages), the warnings dialog and the advanced dialog, and each translated entry of the
-// antialiasing and speaker lists, measured with the control's own font against the control's width;
+// dialog (both pages), the warnings dialog, the advanced dialog and the crash report question, and each
+// translated entry of the antialiasing and speaker lists, measured with the control's own font against
+// the control's width;
 // no control reaches out of its dialog, and each dialog fits the smallest screen common at the scale.
 // tests/run_at_dpi.sh runs it again at 120, 144 and 192 DPI, where the dialogs must have that scale,
 // the icons an image of their own size, and the report its text at the dialog's scale.
@@ -9,6 +10,7 @@
 
 #include <filesystem>
 
+#include "app/crash_consent_dialog.h"
 #include "settings/display_mode_catalogue.h"
 #include "unit/settings_dialog_harness.h"
 #include "win/dpi.h"
@@ -25,8 +27,8 @@ void checkOnScreen(HWND dialog, UINT dpi) {
     EXPECT_EQ(win::windowDpi(dialog), dpi) << ui::text(dialog);
 }
 
-// The width of a text in the font the control draws with.
-LONG width(HWND control, const std::wstring& text) {
+// The size of a text in the font the control draws with, on one line or wrapped at `wrapAt`.
+SIZE extent(HWND control, const std::wstring& text, LONG wrapAt = 0) {
     struct FontDc {
         HWND control;
         HDC dc = GetDC(control);
@@ -37,10 +39,12 @@ LONG width(HWND control, const std::wstring& text) {
         }
     } font{control};
     // As the controls draw it: the "&" of an access key is not drawn and takes no room.
-    RECT r{0, 0, 0, 0};
-    DrawTextW(font.dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
-    return r.right - r.left;
+    RECT r{0, 0, wrapAt, 0};
+    DrawTextW(font.dc, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | (wrapAt ? DT_WORDBREAK : DT_SINGLELINE));
+    return {r.right - r.left, r.bottom - r.top};
 }
+LONG width(HWND control, const std::wstring& text) { return extent(control, text).cx; }
 
 // Each label, check box and button text inside, the pages' too, with what the control draws around
 // it; returns how many were measured.
@@ -57,6 +61,14 @@ int checkTexts(HWND parent) {
         EXPECT_TRUE(at.left >= inside.left && at.top >= inside.top && at.right <= inside.right &&
                     at.bottom <= inside.bottom) << "cut off: " << GetDlgCtrlID(child) << " " << text;
         if (text.empty() || (kind != L"Static" && kind != L"Button")) continue;
+        RECT client{};
+        GetClientRect(child, &client);
+        if (kind == L"Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_LEFT) {
+            // A message that wraps: all its lines must fit the height.
+            EXPECT_LE(extent(child, text, client.right).cy, client.bottom) << text;
+            ++measured;
+            continue;
+        }
         const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
         LONG decoration = 0;
         if (kind == L"Static") {
@@ -70,8 +82,6 @@ int checkTexts(HWND parent) {
             // Edges and focus frame on both sides.
             decoration = 2 * (GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXBORDER) + 1);
         }
-        RECT client{};
-        GetClientRect(child, &client);
         EXPECT_LE(width(child, text) + decoration, client.right) << text;
         ++measured;
     }
@@ -118,7 +128,11 @@ TEST_F(LanguageFit, EveryShippedLanguageFitsEveryControl) {
             });
             harness::click(settings, IDC_VADV);
         });
-        EXPECT_EQ(measured, 21) << "labels, check boxes and buttons of the three dialogs";
+        CCrashConsentDialog question(localize);
+        ASSERT_TRUE(question.create(nullptr));
+        measured += checkTexts(question.hwnd());
+        checkOnScreen(question.hwnd(), dpi);
+        EXPECT_EQ(measured, 25) << "labels, messages, check boxes and buttons of the four dialogs";
     }
     EXPECT_EQ(languages, SKELVANE_LANGUAGE_COUNT) << "the game folder's languages";
 }
