@@ -168,6 +168,10 @@ SLIPS = [
      "if (count <= kKeptDumps) return;", "if (count <= kKeptDumps + 1) return;", "Engine/WayOfDying*"),
     (48, "crash reports: abort left to the runtime", "src/app/crash_reporter.cpp",
      "    std::signal(SIGABRT, onAbort);\n", "", "Engine/WayOfDying*"),
+    (49, "pad: a held direction repeats without the first pause", "src/win/gamepad.cpp",
+     "m_nextRepeat[i] = now + kRepeatDelay;", "m_nextRepeat[i] = now + kRepeatEvery;", "PadInput*:Gamepad*"),
+    (50, "pad: XInput stays loaded after the last dialog, into the game", "src/win/gamepad.cpp",
+     "        m_library.reset();\n", "", "PadInput*:Gamepad*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
