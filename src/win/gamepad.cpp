@@ -303,8 +303,8 @@ private:
                 SendMessageW(focus, CB_SHOWDROPDOWN, TRUE, 0);
             else if (isPressable(focus) && IsWindowEnabled(focus))
                 PostMessageW(focus, BM_CLICK, 0, 0);
-            else
-                pressDefault(dialog);
+            else if (!focus || classOf(focus) != WC_TABCONTROLW)  // the page tabs never start the game
+                pressDefault(dialog);  // a text to read, as the warnings' report: its window's OK
             break;
         case kB:
             if (list)
