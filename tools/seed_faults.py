@@ -209,6 +209,10 @@ SLIPS = [
      "    dump.stripUserFolders(n > 0 && n < MAX_PATH ? profile : L\"\");\n", "", "CrashUpload.*"),
     (65, "crash upload: Don't send sends", "src/app/crash_upload.cpp",
      "        if (!send) {", "        if (false) {", "CrashUpload.*"),
+    (66, "pad: a held direction repeats without the first pause", "src/win/gamepad.cpp",
+     "m_nextRepeat[i] = now + kRepeatDelay;", "m_nextRepeat[i] = now + kRepeatEvery;", "PadInput*:Gamepad*"),
+    (67, "pad: XInput stays loaded after the last dialog, into the game", "src/win/gamepad.cpp",
+     "        m_library.reset();\n", "", "PadInput*:Gamepad*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.

@@ -91,6 +91,8 @@ INT_PTR CSettingsDialog::run(HWND owner) {
     return result;
 }
 
+int CSettingsDialog::padMoreButton() const { return IDC_VADV; }  // "Advanced...", on the graphics page
+
 bool CSettingsDialog::preTranslateMessage(MSG* msg) {
     if (hwnd() && handlePageKey(hwnd(), item(IDC_TABS), *msg)) return true;
     // The modal loop serves this dialog; the warnings dialog beside it needs its keys too.

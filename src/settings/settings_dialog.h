@@ -72,6 +72,7 @@ public:
 
 protected:
     INT_PTR handleMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    int padMoreButton() const override;
 
 private:
     void initDialog();

@@ -1,5 +1,6 @@
 #include "win/dialog.h"
 
+#include "win/gamepad.h"
 #include "win/module.h"
 
 namespace win {
@@ -38,9 +39,15 @@ INT_PTR CALLBACK CDialog::dialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         self = reinterpret_cast<CDialog*>(lParam);
         self->m_hwnd = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        // The template's default button, asked before any focus moves onto another button.
+        const LRESULT def = SendMessageW(hwnd, DM_GETDEFID, 0, 0);
+        if (!(GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD))
+            padDialogOpened(hwnd, HIWORD(def) == DC_HASDEFID ? LOWORD(def) : 0, self->padMoreButton());
     } else {
         self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
+    if (msg == WM_ACTIVATE) padDialogActivated(hwnd, LOWORD(wParam) != WA_INACTIVE);
+    if (msg == WM_NCDESTROY) padDialogClosed(hwnd);
     if (!self) return FALSE;
 
     bool handled = true;

@@ -1,5 +1,6 @@
 // One base class for every dialog: modal (doModal) or modeless (create), built from a template
-// resource. Derived classes implement handleMessage as their message map.
+// resource. Derived classes implement handleMessage as their message map. Every top-level dialog
+// works with a game controller too (win/gamepad.h), with no code of its own.
 #pragma once
 
 #include "win/window.h"
@@ -29,6 +30,8 @@ protected:
     // The message map. Set handled to false to get the default dialog processing; the result
     // is the dialog procedure's answer (SetWindowLongPtr DWLP_MSGRESULT is done for the caller).
     virtual INT_PTR handleMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) = 0;
+    // The button that Y on the pad presses while it is shown and enabled (a child of a page too).
+    virtual int padMoreButton() const { return 0; }
 
 private:
     static INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
