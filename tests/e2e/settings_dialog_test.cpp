@@ -21,7 +21,8 @@ void expectTabRound(HWND dialog, HWND shown) {
     const HWND tabs = GetDlgItem(dialog, kTabs);
     const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
     const auto focus = [&] {
-        GUITHREADINFO info{sizeof info};
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
         return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
     };
     ASSERT_EQ(focus(), tabs);
