@@ -28,7 +28,7 @@ cat "$kept/log"
 "$WINESERVER" -k >/dev/null 2>&1 || true
 
 declare -A expected=([access]=C0000005 [illegal]=C000001D [divide]=C0000094 [abort]=40000015 [terminate]=40000015
-                     [threads]=C0000005 [stack]=C00000FD)
+                     [threads]=C0000005 [stack]=C00000FD [abort2]=40000015 [exit]=40000015 [overrun]=C0000409)
 for way in "${!expected[@]}"; do
   dump=$kept/$way.dmp
   [ -f "$dump" ] || { echo "read-back $way: no dump kept"; status=1; continue; }
@@ -42,7 +42,7 @@ for way in "${!expected[@]}"; do
   # frame: for those the exception is what is checked.
   case $way in
     access | illegal | divide) frame='CGame::run' ;;
-    abort) frame='Skelvane.exe`[A-Za-z_]' ;;
+    abort | abort2 | exit) frame='Skelvane.exe`[A-Za-z_]' ;;
     *) frame='' ;;
   esac
   if [ -n "$frame" ] && ! grep -q "$frame" <<<"$report"; then

@@ -12,7 +12,15 @@
 //   die=WAY            crash in the first onIdle: access (write to a page that is not there), stack
 //                      (overflow), illegal (instruction), divide (by zero), abort, terminate (an
 //                      exception out of a noexcept function), threads (two other threads write to
-//                      a missing page at once)
+//                      a missing page at once), abort2 (abort, and another thread's abort a second
+//                      later), overrun (of a stack buffer), exit (close the game, then abort in a
+//                      static destructor as the process ends), raise (a continuable exception of
+//                      the engine's own; logs "raise survived" when the process goes on)
+// Read from the environment as the engine loads, before the launcher runs:
+//   filter=continue|search  set a crash filter of the engine's own, which logs "filter asked" and
+//                      answers "continue execution" or "search on"
+//   takeClass          register the launcher's window class first, so that the launcher cannot
+//                      ("can't register window class")
 // Log: one line a call, kept in memory and appended to the file SKELVANE_TEST_ENGINE_LOG names.
 #include <windows.h>
 
@@ -93,9 +101,44 @@ DWORD WINAPI writeToMissingPage(void* start) {
     return 0;
 }
 
-void die(const std::string& way) {
+volatile size_t g_overrunLength = 32;  // past the buffer into the guard above it, and no further
+
+__attribute__((noinline)) char overrun() {
+    volatile char buffer[16];
+    const size_t length = g_overrunLength;
+    for (size_t i = 0; i < length; ++i) buffer[i] = 0x5A;
+    return buffer[0];
+}
+
+DWORD WINAPI abortLater(void*) {
+    Sleep(1000);
+    std::abort();
+}
+
+// A static destructor of the engine, run as the process ends.
+struct AbortAtExit {
+    bool armed = false;
+    ~AbortAtExit() {
+        if (armed) std::abort();
+    }
+} g_abortAtExit;
+
+void die(const std::string& way, HWND window) {
     record("die " + way);
     static volatile int zero = 0;
+    if (way == "raise") {
+        RaiseException(0xE0000001, 0, 0, nullptr);
+        record("raise survived");
+    }
+    if (way == "abort2") {
+        CloseHandle(CreateThread(nullptr, 0, abortLater, nullptr, 0, nullptr));
+        std::abort();
+    }
+    if (way == "overrun") overrun();
+    if (way == "exit") {
+        g_abortAtExit.armed = true;
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }
     if (way == "access") *missingPage() = 1;
     if (way == "stack") overflow(0);
     if (way == "illegal") __builtin_trap();
@@ -111,6 +154,35 @@ void die(const std::string& way) {
         Sleep(INFINITE);
     }
 }
+
+std::string g_filterAnswer;
+
+LONG WINAPI engineFilter(EXCEPTION_POINTERS*) {
+    record("filter asked");
+    return g_filterAnswer == "continue" ? EXCEPTION_CONTINUE_EXECUTION : EXCEPTION_CONTINUE_SEARCH;
+}
+
+// What the engine does as it loads, before the launcher's own code runs.
+struct OnLoad {
+    OnLoad() {
+        char buffer[1024];
+        const DWORD n = GetEnvironmentVariableA("SKELVANE_TEST_ENGINE", buffer, sizeof buffer);
+        if (n == 0 || n >= sizeof buffer) return;
+        const Script script = parseScript(buffer);
+        if (script.count("filter")) {
+            g_filterAnswer = script.at("filter");
+            SetUnhandledExceptionFilter(engineFilter);
+        }
+        if (script.count("takeClass")) {
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof wc;
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"Korvex//Class";
+            RegisterClassExW(&wc);
+        }
+    }
+} g_onLoad;
 
 class CTestGame final : public IGame {
 public:
@@ -137,7 +209,7 @@ public:
     bool onIdle() override {
         if (!m_idleSeen && m_script.count("closeInIdle")) PostMessageW(m_window, WM_CLOSE, 0, 0);
         if (!m_idleSeen) record("onIdle");
-        if (!m_idleSeen && m_script.count("die")) die(m_script.at("die"));
+        if (!m_idleSeen && m_script.count("die")) die(m_script.at("die"), m_window);
         m_idleSeen = true;
         if (const int count = number(m_script, "pumpInIdle")) m_loop->pumpMessages(count);
         return false;

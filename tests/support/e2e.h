@@ -31,7 +31,6 @@ public:
     // With the test engine in place of the demo engine unless demoEngine is true.
     explicit GameFolder(bool demoEngine = false);
     ~GameFolder();
-    std::wstring crashFolder() const { return file(L"Tolmira\\Skelvane\\Crashes"); }
     // The log the test engine writes (engineEnv points it here).
     std::string engineLog() const { return read(L"engine.log"); }
 };
