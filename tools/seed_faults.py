@@ -163,22 +163,57 @@ SLIPS = [
      "WarningsWindow*:SmallDesktop*"),
     (46, "crash reports: the crashed run's mark does not bring the settings back", "src/config/launch_settings.cpp",
      "    ok &= RegQueryValueExW(root.get(), kLastRunCrashed, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;\n",
-     "", "LastRunCrashed*"),
+     "", "CrashReport.AnotherModules*"),
     (47, "crash reports: one dump too many kept", "src/app/crash_dump_folder.cpp",
-     "if (count <= kKeptDumps) return;", "if (count <= kKeptDumps + 1) return;", "Engine/WayOfDying*"),
+     "if (count <= kKeptDumps ||", "if (count <= kKeptDumps + 1 ||", "Engine/WayOfDying.*/access"),
     (48, "crash reports: abort left to the runtime", "src/app/crash_reporter.cpp",
-     "    std::signal(SIGABRT, onAbort);\n", "", "Engine/WayOfDying*"),
+     "    g_previousFilter = SetUnhandledExceptionFilter(onUnhandledException);\n    std::signal(SIGABRT, onAbort);\n",
+     "    g_previousFilter = SetUnhandledExceptionFilter(onUnhandledException);\n", "Engine/WayOfDying.*/abort2"),
+    (49, "crash reports: the dump written under its final name at once", "src/app/crash_dump_folder.cpp",
+     '!format(part, L"%ls%ls", path, kPartSuffix)', '!format(part, L"%ls", path)', "Engine/WayOfDying.*/access"),
+    (50, "crash reports: the abort handler not taken again first", "src/app/crash_reporter.cpp",
+     "    // written would end the process at once, leaving no report.\n    std::signal(SIGABRT, onAbort);\n",
+     "    // written would end the process at once, leaving no report.\n", "Engine/WayOfDying.*/abort2"),
+    (51, "crash reports: the crashing thread waits for the writer even when it has ended", "src/app/crash_reporter.cpp",
+     "WaitForMultipleObjects(claimed ? 2 : 1, ends,", "WaitForMultipleObjects(1, ends,", "Engine/WayOfDying.*/exit"),
+    (52, "crash reports: a folder past MAX_PATH not given in the extended form", "src/app/crash_dump_folder.cpp",
+     "if (wcslen(folder) + kLongestTail >= MAX_PATH && !extend(folder)) return false;", "",
+     "Engine/WayOfDying.*/divide"),
+    (53, "crash reports: pruning may remove the dump just written", "src/app/crash_dump_folder.cpp",
+     "if (wcscmp(entry.cFileName, keep) == 0 || (passedAny", "if ((passedAny", "Engine/WayOfDying.*/access"),
+    (54, "crash reports: pruning ends at a dump it cannot remove", "src/app/crash_dump_folder.cpp",
+     "        if (!DeleteFileW(path)) {\n", "        if (!DeleteFileW(path)) {\n            return;\n",
+     "Engine/WayOfDying.*/access"),
+    (55, "crash reports: a stack buffer overrun ends before its report", "src/win/stack_guard.cpp",
+     "    offerToLastChanceFilter(failure);\n", "", "Engine/WayOfDying.*/overrun"),
+    (56, "crash reports: the dump writer loaded by its bare name", "src/app/crash_reporter.cpp",
+     'win::loadSystemLibrary(L"dbghelp.dll")', 'LoadLibraryW(L"dbghelp.dll")', "Engine/WayOfDying.*/access"),
+    (57, "start-up: the rich-edit library loaded by its bare name", "src/app/main.cpp",
+     'win::loadSystemLibrary(L"RICHED20.DLL")', 'LoadLibraryW(L"RICHED20.DLL")', "Engine/WayOfDying.*/access"),
+    (58, "start-up: no rich-edit library, and the launch goes on", "src/app/main.cpp",
+     "if (!richEdit.get() || !GetClassInfoExW(", "if (richEdit.get() && !GetClassInfoExW(",
+     "CrashReport.OwnFatal*"),
+    (59, "crash reports: a \"Fatal error\" box's abort reported as a crash", "src/app/crash_reporter.cpp",
+     "    InterlockedExchange(&g_suppressed, 1);\n", "", "CrashReport.OwnFatal*"),
+    (60, "crash reports: a crash another filter continues is reported all the same", "src/app/crash_reporter.cpp",
+     "if (decision != EXCEPTION_CONTINUE_EXECUTION) report(exception);", "report(exception);",
+     "CrashReport.AnotherModules*"),
+    (61, "crash reports: the filter that was there before is not asked", "src/app/crash_reporter.cpp",
+     "const LONG decision = g_previousFilter ? g_previousFilter(exception) : EXCEPTION_CONTINUE_SEARCH;",
+     "const LONG decision = EXCEPTION_CONTINUE_SEARCH;", "CrashReport.AnotherModules*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
-PROGRAMS = ["unit", "end_to_end", "caps_check_small_desktop", "graphics_page_small_desktop", "kernel_probe",
-            "reproducible_build", "crash_reports"]
+PROGRAMS = ["unit", "end_to_end", "caps_check_small_desktop", "graphics_page_small_desktop", "crash_reports",
+            "kernel_probe", "reproducible_build"]
 TARGETS = {"unit": ["unit_tests"], "end_to_end": ["e2e_tests"], "caps_check_small_desktop": ["caps_check_e2e"],
            "graphics_page_small_desktop": ["e2e_tests"], "kernel_probe": [], "reproducible_build": ["package_zip"],
            "crash_reports": ["e2e_tests"]}
 # The small-desktop entries choose their tests themselves: they run only for slips in their part.
 SUITES = {"caps_check_small_desktop": ["DeviceCheck.x"], "graphics_page_small_desktop": ["SmallDesktop.x"],
-          "crash_reports": ["Engine/WayOfDying.x"]}
+          "crash_reports": ["Engine/WayOfDying.x/" + way for way in
+                            "access illegal divide terminate threads abort2 exit overrun stack".split()] +
+                           ["CrashReport.OwnFatalErrorsLeaveNoReport", "CrashReport.AnotherModulesFilterDecidesFirst"]}
 
 
 def run(cmd, **kw):

@@ -71,7 +71,8 @@ void writeReport() {
     g_writingThread = GetCurrentThreadId();
     writeDump();
     storeLastRunCrashed(true);
-    // The report is whole here: what the crash path gives back to the system goes after it.
+    // The dump is whole and the run marked: what the crash path gives back to the system goes here,
+    // after them and before the crashing thread is let go.
     SetEvent(g_written);
 }
 
@@ -118,7 +119,8 @@ __attribute__((noinline, optimize("no-omit-frame-pointer"))) void reportHere(DWO
 
 LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception) {
     // A fault while writing ends the process here rather than asking the writer to write about itself.
-    if (GetCurrentThreadId() == g_writingThread) TerminateProcess(GetCurrentProcess(), exception->ExceptionRecord->ExceptionCode);
+    if (GetCurrentThreadId() == g_writingThread)
+        TerminateProcess(GetCurrentProcess(), exception->ExceptionRecord->ExceptionCode);
     // The filter that was there before decides as before; only a crash that goes on to end the
     // process is reported.
     const LONG decision = g_previousFilter ? g_previousFilter(exception) : EXCEPTION_CONTINUE_SEARCH;

@@ -38,8 +38,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
             richEdit.reset(win::loadSystemLibrary(L"RICHED20.DLL"));
         }
         wchar_t path[MAX_PATH];
-        if (!richEdit.get()) {
-            // Without it the warnings could not be shown; there is no language table yet.
+        WNDCLASSEXW control{};
+        control.cbSize = sizeof control;
+        if (!richEdit.get() || !GetClassInfoExW(richEdit.get(), L"RichEdit20A", &control)) {
+            // Without its control the warnings could not be shown; there is no language table yet.
             MessageBoxW(nullptr, L"can't load RICHED20.DLL", L"Fatal error", MB_ICONERROR);
             exitCode = 1;
         } else if (GetModuleFileNameW(richEdit.get(), path, MAX_PATH) != 0) {

@@ -23,15 +23,20 @@ cp "$engine" "$symbols/"  # in place of the demo engine
 # A display of its own too: the suite's keyboard tests must keep the focus.
 wine_session_start "$prefix" 1024x768x24 force-xvfb
 status=0
+# A filter in the environment (tools/seed_faults.py) chooses among the crash cases.
+if [ -n "${GTEST_FILTER:-}" ]; then
+  for arg in "$@"; do shift; [[ $arg == --gtest_filter=* ]] || set -- "$@" "$arg"; done
+fi
 SKELVANE_CRASH_KEEP="Z:${kept//\//\\}" "$WINE" "$program" "$@" >"$kept/log" 2>&1 </dev/null || status=$?
 cat "$kept/log"
 "$WINESERVER" -k >/dev/null 2>&1 || true
 
-declare -A expected=([access]=C0000005 [illegal]=C000001D [divide]=C0000094 [abort]=40000015 [terminate]=40000015
+declare -A expected=([access]=C0000005 [illegal]=C000001D [divide]=C0000094 [terminate]=40000015
                      [threads]=C0000005 [stack]=C00000FD [abort2]=40000015 [exit]=40000015 [overrun]=C0000409)
 for way in "${!expected[@]}"; do
   dump=$kept/$way.dmp
-  [ -f "$dump" ] || { echo "read-back $way: no dump kept"; status=1; continue; }
+  [ -f "$dump" ] || [ -n "${GTEST_FILTER:-}" ] || { echo "read-back $way: no dump kept"; status=1; }
+  [ -f "$dump" ] || continue
   report=$("$here/../../tools/read_crash.sh" "$dump" "$symbols" 2>&1) || true
   echo "=== read-back $way ($(stat -c %s "$dump") bytes)"
   echo "$report"
@@ -42,7 +47,7 @@ for way in "${!expected[@]}"; do
   # frame: for those the exception is what is checked.
   case $way in
     access | illegal | divide) frame='CGame::run' ;;
-    abort | abort2 | exit) frame='Skelvane.exe`[A-Za-z_]' ;;
+    abort2 | exit) frame='Skelvane.exe`[A-Za-z_]' ;;
     *) frame='' ;;
   esac
   if [ -n "$frame" ] && ! grep -q "$frame" <<<"$report"; then
