@@ -62,6 +62,12 @@ int number(const Script& script, const char* name) {
     return found == script.end() ? 0 : std::atoi(found->second.c_str());
 }
 
+std::string environmentScript() {
+    char buffer[1024];
+    const DWORD n = GetEnvironmentVariableA("SKELVANE_TEST_ENGINE", buffer, sizeof buffer);
+    return n > 0 && n < sizeof buffer ? buffer : "";
+}
+
 void record(const std::string& line) {
     g_log += line + "\n";
     char path[MAX_PATH];
@@ -157,16 +163,15 @@ LONG WINAPI engineFilter(EXCEPTION_POINTERS*) {
 // What the engine does as it loads, before the launcher's own code runs.
 struct OnLoad {
     OnLoad() {
-        char buffer[1024];
-        const DWORD n = GetEnvironmentVariableA("SKELVANE_TEST_ENGINE", buffer, sizeof buffer);
-        if (n == 0 || n >= sizeof buffer) return;
-        const Script script = parseScript(buffer);
+        const Script script = parseScript(environmentScript());
         if (script.count("filter")) {
             g_filterContinues = script.at("filter") == "continue";
             SetUnhandledExceptionFilter(engineFilter);
         }
         if (script.count("takeClass")) {
-            WNDCLASSEXW wc{sizeof wc, 0, DefWindowProcW};
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof wc;
+            wc.lpfnWndProc = DefWindowProcW;
             wc.hInstance = GetModuleHandleW(nullptr);
             wc.lpszClassName = L"Korvex//Class";
             RegisterClassExW(&wc);
@@ -232,13 +237,7 @@ const char* testEngineLog() { return g_log.c_str(); }
 void testEngineClearLog() { g_log.clear(); }
 
 IGame* IGame::createInstance(HWND window, const unsigned short* commandLine, IMsgLoop* msgLoop, bool resetSettings) {
-    std::string scriptText = g_script;
-    if (!g_scriptSet) {
-        char buffer[1024];
-        const DWORD n = GetEnvironmentVariableA("SKELVANE_TEST_ENGINE", buffer, sizeof buffer);
-        if (n > 0 && n < sizeof buffer) scriptText = buffer;
-    }
-    const Script script = parseScript(scriptText);
+    const Script script = parseScript(g_scriptSet ? g_script : environmentScript());
 
     RECT client{};
     GetClientRect(window, &client);
