@@ -167,9 +167,10 @@ SLIPS = [
      "    ok &= RegQueryValueExW(root.get(), kLastRunCrashed, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;\n",
      "", "SettingsDialog.FirstStart*"),
     (47, "crash reports: one dump too many kept", "src/app/crash_dump_folder.cpp",
-     "if (count <= kKeptDumps) return;", "if (count <= kKeptDumps + 1) return;", "Engine/WayOfDying*"),
+     "if (count <= kKeptDumps ||", "if (count <= kKeptDumps + 1 ||", "Engine/WayOfDying.*/access"),
     (48, "crash reports: abort left to the runtime", "src/app/crash_reporter.cpp",
-     "    std::signal(SIGABRT, onAbort);\n", "", "Engine/WayOfDying*"),
+     "    g_previousFilter = SetUnhandledExceptionFilter(onUnhandledException);\n    std::signal(SIGABRT, onAbort);\n",
+     "    g_previousFilter = SetUnhandledExceptionFilter(onUnhandledException);\n", "Engine/WayOfDying.*/abort2"),
     (49, "crash reader: symbols of another build used anyway", "tools/read_crash.py",
      "    if wrong:\n", "    if False:\n", "ctest:crash_reports"),
     (50, "crash reader: the scan takes no call through a register or memory for a call", "tools/read_crash.py",
@@ -190,7 +191,8 @@ SLIPS = [
      "    return proof || GetLastError() == ERROR_ACCESS_DENIED;",
      "    return proof || win::CKernelHandle(OpenProcess(SYNCHRONIZE, FALSE, h.processId));", "Startup*"),
     (57, "crash reports: power saving not given back after the dump", "src/app/crash_reporter.cpp",
-     "    restorePowerSettingsAfterCrash();\n", "", "Engine/WayOfDying*"),
+     "    restorePowerSettingsAfterCrash();\n    SetEvent(g_written);\n", "    SetEvent(g_written);\n",
+     "Engine/WayOfDying.*/access"),
     (58, "settings: a save that did not get the lock reports success", "src/config/launch_settings.cpp",
      "if (!writer.ok() || !lock.held()) return false;", "if (!writer.ok()) return false;",
      "LaunchSettings*:SettingsDialog.AFailedSave*"),
@@ -213,11 +215,42 @@ SLIPS = [
      "m_nextRepeat[i] = now + kRepeatDelay;", "m_nextRepeat[i] = now + kRepeatEvery;", "PadInput*:Gamepad*"),
     (67, "pad: XInput stays loaded after the last dialog, into the game", "src/win/gamepad.cpp",
      "        m_library.reset();\n", "", "PadInput*:Gamepad*"),
+    (68, "crash reports: the dump written under its final name at once", "src/app/crash_dump_folder.cpp",
+     '!format(part, L"%ls%ls", path, kPartSuffix)', '!format(part, L"%ls", path)', "Engine/WayOfDying.*/access"),
+    (69, "crash reports: the abort handler not taken again first", "src/app/crash_reporter.cpp",
+     "    // written would end the process at once, leaving no report.\n    std::signal(SIGABRT, onAbort);\n",
+     "    // written would end the process at once, leaving no report.\n", "Engine/WayOfDying.*/abort2"),
+    (70, "crash reports: the crashing thread waits for the writer even when it has ended", "src/app/crash_reporter.cpp",
+     "WaitForMultipleObjects(claimed ? 2 : 1, ends,", "WaitForMultipleObjects(1, ends,", "Engine/WayOfDying.*/exit"),
+    (71, "crash reports: paths held in MAX_PATH characters", "src/app/crash_dump_folder.h",
+     "constexpr size_t kPathChars = 1024;", "constexpr size_t kPathChars = MAX_PATH;", "Engine/WayOfDying.*/divide"),
+    (72, "crash reports: pruning may remove the dump just written", "src/app/crash_dump_folder.cpp",
+     "if (wcscmp(entry.cFileName, keep) == 0 || (passedAny", "if ((passedAny", "Engine/WayOfDying.*/access"),
+    (73, "crash reports: pruning ends at a dump it cannot remove", "src/app/crash_dump_folder.cpp",
+     "        if (!DeleteFileW(path)) {\n", "        if (!DeleteFileW(path)) {\n            return;\n",
+     "Engine/WayOfDying.*/access"),
+    (74, "crash reports: a stack buffer overrun ends before its report", "src/win/stack_guard.cpp",
+     "    offerToLastChanceFilter(failure);\n", "", "Engine/WayOfDying.*/overrun"),
+    (75, "crash reports: the dump writer loaded by its bare name", "src/app/crash_reporter.cpp",
+     'win::loadSystemLibrary(L"dbghelp.dll")', 'LoadLibraryW(L"dbghelp.dll")', "Engine/WayOfDying.*/access"),
+    (76, "start-up: the rich-edit library loaded by its bare name", "src/app/main.cpp",
+     'win::loadSystemLibrary(L"RICHED20.DLL")', 'LoadLibraryW(L"RICHED20.DLL")', "Engine/WayOfDying.*/access"),
+    (77, "start-up: no rich-edit library, and the launch goes on", "src/app/main.cpp",
+     "if (!richEdit.get() || !GetClassInfoExW(", "if (richEdit.get() && !GetClassInfoExW(",
+     "CrashReport.OwnFatal*"),
+    (78, "crash reports: a \"Fatal error\" box's abort reported as a crash", "src/app/crash_reporter.cpp",
+     "    InterlockedExchange(&g_suppressed, 1);\n", "", "CrashReport.OwnFatal*"),
+    (79, "crash reports: a crash another filter continues is reported all the same", "src/app/crash_reporter.cpp",
+     "if (decision != EXCEPTION_CONTINUE_EXECUTION) report(exception);", "report(exception);",
+     "CrashReport.AnotherModules*"),
+    (80, "crash reports: the filter that was there before is not asked", "src/app/crash_reporter.cpp",
+     "const LONG decision = g_previousFilter ? g_previousFilter(exception) : EXCEPTION_CONTINUE_SEARCH;",
+     "const LONG decision = EXCEPTION_CONTINUE_SEARCH;", "CrashReport.AnotherModules*"),
 ]
 
 # CTest entries, in the order they are tried; the unit tests are quick, the rest start the launcher.
 PROGRAMS = ["unit", "end_to_end", "caps_check_small_desktop", "graphics_page_small_desktop", "scaled_screens",
-            "kernel_probe", "reproducible_build", "crash_reports"]
+            "crash_reports", "kernel_probe", "reproducible_build"]
 TARGETS = {"unit": ["unit_tests"], "end_to_end": ["e2e_tests"], "caps_check_small_desktop": ["caps_check_e2e"],
            "scaled_screens": ["unit_tests", "e2e_tests"],
            "graphics_page_small_desktop": ["e2e_tests"], "kernel_probe": [], "reproducible_build": ["package_zip"],
@@ -226,8 +259,10 @@ TARGETS = {"unit": ["unit_tests"], "end_to_end": ["e2e_tests"], "caps_check_smal
 # in their part.
 SUITES = {"caps_check_small_desktop": ["DeviceCheck.x"], "graphics_page_small_desktop": ["SmallDesktop.x"],
           "scaled_screens": ["LanguageFit.x", "GameWindow.x", "GameWindowDemo.x", "GameWindowDpi.x", "SettingsDialog.x"],
-          "crash_reports": ["Engine/WayOfDying.x"]}
-          "crash_reports": ["Engine/WayOfDying.x", "CrashUpload.x"]}
+          "crash_reports": ["Engine/WayOfDying.x/" + way for way in
+                            "access illegal divide terminate threads abort2 exit overrun stack".split()] +
+                           ["CrashReport.OwnFatalErrorsLeaveNoReport", "CrashReport.AnotherModulesFilterDecidesFirst",
+                            "CrashUpload.x"]}
 
 
 def run(cmd, **kw):

@@ -9,6 +9,7 @@
 #include "app/crash_dump_folder.h"
 #include "app/power_settings.h"
 #include "config/launch_settings.h"
+#include "win/system_library.h"
 
 namespace crash {
 
@@ -30,53 +31,73 @@ using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE, 
 // instruction.
 HANDLE g_requested = nullptr;
 HANDLE g_written = nullptr;
-DWORD g_writerThread = 0;
+HANDLE g_writer = nullptr;  // the writer thread; signalled once it has ended
+MiniDumpWriteDumpFn g_writeFn = nullptr;
 LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
 volatile LONG g_claimed = 0;
 volatile LONG g_suppressed = 0;
+// The thread writing the report: the writer, or at the process's end the crashing thread itself.
+volatile DWORD g_writingThread = 0;
 // The crash to write, filled in by the one crashing thread that claimed the writer.
 DWORD g_crashingThread = 0;
 EXCEPTION_POINTERS* g_crash = nullptr;
 
-void writeDump(MiniDumpWriteDumpFn writeFn) {
-    wchar_t folder[MAX_PATH];
-    if (!writeFn || !makeDumpFolder(folder)) return;
+// From the system folder only: a file of that name beside the game is not to run in it.
+void loadDumpWriter() {
+    if (const HMODULE dbghelp = win::loadSystemLibrary(L"dbghelp.dll"))
+        g_writeFn = reinterpret_cast<MiniDumpWriteDumpFn>(GetProcAddress(dbghelp, "MiniDumpWriteDump"));
+}
+
+void writeDump() {
+    Path folder;
+    if (!g_writeFn) loadDumpWriter();
+    if (!g_writeFn || !makeDumpFolder(folder)) return;
     SYSTEMTIME utc;
     GetSystemTime(&utc);
-    const HANDLE file = createDumpFile(folder, utc, GetCurrentProcessId());
-    if (file == INVALID_HANDLE_VALUE) return;
+    DumpFile dump;
+    if (!createDumpFile(folder, utc, GetCurrentProcessId(), dump)) return;
     MINIDUMP_EXCEPTION_INFORMATION exception{g_crashingThread, g_crash, FALSE};
     // Stacks, modules with their versions, unloaded modules: enough to read the crash, and no more of
     // the player's memory than the stacks hold.
     const auto type = static_cast<MINIDUMP_TYPE>(MiniDumpNormal | MiniDumpWithUnloadedModules);
-    writeFn(GetCurrentProcess(), GetCurrentProcessId(), file, type, &exception, nullptr, nullptr);
-    CloseHandle(file);
-    pruneDumps(folder);
+    if (g_writeFn(GetCurrentProcess(), GetCurrentProcessId(), dump.file, type, &exception, nullptr, nullptr))
+        publishDump(folder, dump);
+    else
+        CloseHandle(dump.file);  // removed with the leftovers below
+    pruneDumps(folder, dump.name);
+}
+
+// The whole crash report, on whichever thread writes it.
+void writeReport() {
+    g_writingThread = GetCurrentThreadId();
+    writeDump();
+    storeLastRunCrashed(true);
+    // Only now that the dump is whole and the run marked: the process ends without its normal end.
+    restorePowerSettingsAfterCrash();
+    SetEvent(g_written);
 }
 
 DWORD WINAPI writerThread(void*) {
     // Loaded here, off the start-up's path; a crash is no time to load a library.
-    const HMODULE dbghelp = LoadLibraryW(L"dbghelp.dll");
-    const auto writeFn = dbghelp ? reinterpret_cast<MiniDumpWriteDumpFn>(GetProcAddress(dbghelp, "MiniDumpWriteDump"))
-                                 : nullptr;
+    loadDumpWriter();
     WaitForSingleObject(g_requested, INFINITE);
-    writeDump(writeFn);
-    storeLastRunCrashed(true);
-    // Only now that the dump is written: the process ends without its normal end.
-    restorePowerSettingsAfterCrash();
-    SetEvent(g_written);
+    writeReport();
     return 0;
 }
 
-// One dump for the process: the first crashing thread has it written, any other waits for it.
+// One report for the process: the first crashing thread has it written, any other waits for it.
 void report(EXCEPTION_POINTERS* crash) {
-    if (g_suppressed || !g_requested) return;
-    if (InterlockedCompareExchange(&g_claimed, 1, 0) == 0) {
+    if (g_suppressed || !g_requested || GetCurrentThreadId() == g_writingThread) return;
+    const bool claimed = InterlockedCompareExchange(&g_claimed, 1, 0) == 0;
+    if (claimed) {
         g_crashingThread = GetCurrentThreadId();
         g_crash = crash;
         SetEvent(g_requested);
     }
-    WaitForSingleObject(g_written, kWriteTimeoutMs);
+    // At the process's end the writer has ended with the other threads (a static destructor that
+    // aborts runs after them, holding the loader lock): then the crashing thread writes itself.
+    const HANDLE ends[] = {g_written, g_writer};
+    if (WaitForMultipleObjects(claimed ? 2 : 1, ends, FALSE, kWriteTimeoutMs) == WAIT_OBJECT_0 + 1) writeReport();
 }
 
 // For the ways of dying without an exception record: one made on the spot, with this thread's
@@ -99,7 +120,8 @@ __attribute__((noinline, optimize("no-omit-frame-pointer"))) void reportHere(DWO
 
 LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception) {
     // A fault while writing ends the process here rather than asking the writer to write about itself.
-    if (GetCurrentThreadId() == g_writerThread) TerminateProcess(GetCurrentProcess(), exception->ExceptionRecord->ExceptionCode);
+    if (GetCurrentThreadId() == g_writingThread)
+        TerminateProcess(GetCurrentProcess(), exception->ExceptionRecord->ExceptionCode);
     // The filter that was there before decides as before; only a crash that goes on to end the
     // process is reported.
     const LONG decision = g_previousFilter ? g_previousFilter(exception) : EXCEPTION_CONTINUE_SEARCH;
@@ -109,7 +131,12 @@ LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception) {
 
 // abort, and through it std::terminate, of this program and of the engine alike: they share the
 // one C runtime. The runtime ends the process with 3 when this returns.
-void __cdecl onAbort(int) { reportHere(kAbortCode); }
+void __cdecl onAbort(int) {
+    // The runtime took the handler back before calling it: another thread's abort while the dump is
+    // written would end the process at once, leaving no report.
+    std::signal(SIGABRT, onAbort);
+    reportHere(kAbortCode);
+}
 
 // The runtime would hand the error back to its caller; the newer runtimes end the process instead,
 // and so does the launcher, after its dump: a call with arguments that cannot be right is a crash.
@@ -124,13 +151,12 @@ void startCrashReports() {
     g_requested = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     g_written = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!g_requested || !g_written) return;
-    const HANDLE thread = CreateThread(nullptr, 0, writerThread, nullptr, 0, &g_writerThread);
-    if (!thread) {
+    g_writer = CreateThread(nullptr, 0, writerThread, nullptr, 0, nullptr);
+    if (!g_writer) {
         CloseHandle(g_requested);
         g_requested = nullptr;
         return;
     }
-    CloseHandle(thread);
     g_previousFilter = SetUnhandledExceptionFilter(onUnhandledException);
     std::signal(SIGABRT, onAbort);
     // The system runtime's own handler, shared with the engine (the compiler's runtime library only
@@ -144,6 +170,8 @@ void startCrashReports() {
 
 void abortWithoutReport() {
     InterlockedExchange(&g_suppressed, 1);
+    // No report for the launcher's own errors, but the system gets back what a normal end gives.
+    restorePowerSettingsAfterCrash();
     std::abort();
 }
 

@@ -6,6 +6,7 @@
 #include "app/launch_probes.h"
 #include "app/startup.h"
 #include "win/handles.h"
+#include "win/system_library.h"
 #include "win/trace.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
@@ -34,10 +35,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         win::CModule richEdit;
         {
             const win::CTraceStep step("rich-edit library");
-            richEdit.reset(LoadLibraryW(L"RICHED20.DLL"));
+            richEdit.reset(win::loadSystemLibrary(L"RICHED20.DLL"));
         }
         wchar_t path[MAX_PATH];
-        if (GetModuleFileNameW(richEdit.get(), path, MAX_PATH) != 0) exitCode = appRun(commandLine, instance, probes);
+        WNDCLASSEXW control{};
+        control.cbSize = sizeof control;
+        if (!richEdit.get() || !GetClassInfoExW(richEdit.get(), L"RichEdit20A", &control)) {
+            // Without its control the warnings could not be shown; there is no language table yet.
+            MessageBoxW(nullptr, L"can't load RICHED20.DLL", L"Fatal error", MB_ICONERROR);
+            exitCode = 1;
+        } else if (GetModuleFileNameW(richEdit.get(), path, MAX_PATH) != 0) {
+            exitCode = appRun(commandLine, instance, probes);
+        }
         appTerm();
     }
     OleUninitialize();

@@ -9,10 +9,34 @@
 
 namespace {
 
-// Runs on a smashed stack: where the processor offers it, the system's fast fail ends the process
-// at once, without running a handler or unwinding through the damaged frames; elsewhere it says
-// why on the debugger output and ends the process itself.
+// The process's last-chance filter (the launcher's crash reports) is shown the failure as any crash
+// of the process: it has its report written while this thread waits, for a bounded time. Nothing of
+// the damaged frames runs, and the process ends whatever the filter answers.
+__attribute__((noinline, optimize("no-omit-frame-pointer", "no-stack-protector"))) void offerToLastChanceFilter(
+    unsigned int failure) {
+    const LPTOP_LEVEL_EXCEPTION_FILTER filter = SetUnhandledExceptionFilter(nullptr);
+    if (!filter) return;
+    CONTEXT context{};
+    RtlCaptureContext(&context);
+    EXCEPTION_RECORD record{};
+    record.ExceptionCode = static_cast<DWORD>(STATUS_STACK_BUFFER_OVERRUN);
+    record.ExceptionFlags = EXCEPTION_NONCONTINUABLE;
+#ifdef _WIN64
+    record.ExceptionAddress = reinterpret_cast<void*>(context.Rip);
+#else
+    record.ExceptionAddress = reinterpret_cast<void*>(context.Eip);
+#endif
+    record.NumberParameters = 1;
+    record.ExceptionInformation[0] = failure;
+    EXCEPTION_POINTERS pointers{&record, &context};
+    filter(&pointers);
+}
+
+// Runs on a smashed stack: after the crash report, where the processor offers it, the system's fast
+// fail ends the process at once, without running a handler or unwinding through the damaged
+// frames; elsewhere it says why on the debugger output and ends the process itself.
 [[noreturn]] void endOverrun(unsigned int failure, const char* line) {
+    offerToLastChanceFilter(failure);
     if (IsProcessorFeaturePresent(PF_FASTFAIL_AVAILABLE)) __asm__ volatile("int $0x29" : : "c"(failure) : "memory");
     OutputDebugStringA(line);
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(STATUS_STACK_BUFFER_OVERRUN));

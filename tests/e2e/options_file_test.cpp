@@ -23,6 +23,7 @@ std::wstring errorBoxAgainstHeldGuard(const GameFolder& game, const std::wstring
     EXPECT_FALSE(FindWindowW(L"Korvex//Class", L"Korvex//Window")) << "the game window was created";
     clickButton(box, IDOK);
     EXPECT_TRUE(launcher.waitExit(15s, exitCode)) << "still running after the box";
+    EXPECT_FALSE(storedDword(L"", L"LastRunCrashed")) << "an error box is no crash";  // nor a report (~GameFolder)
     return seen;
 }
 

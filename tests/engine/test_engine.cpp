@@ -10,9 +10,17 @@
 //   pumpInDestroy=N    call pumpMessages(N) inside destroy
 //   closeInIdle        post WM_CLOSE to the window from the first onIdle
 //   die=WAY            crash in the first onIdle: access (write to a page that is not there), stack
-//                      (overflow), illegal (instruction), divide (by zero), abort, terminate (an
+//                      (overflow), illegal (instruction), divide (by zero), terminate (an
 //                      exception out of a noexcept function), threads (two other threads write to
-//                      a missing page at once)
+//                      a missing page at once), abort2 (abort, and another thread's abort a second
+//                      later), overrun (of a stack buffer), exit (close the game, then abort in a
+//                      static destructor as the process ends), raise (a continuable exception of
+//                      the engine's own; logs "raise survived" when the process goes on)
+// Read from the environment as the engine loads, before the launcher runs:
+//   filter=continue|search  set a crash filter of the engine's own, which answers "continue
+//                      execution" or "search on"
+//   takeClass          register the launcher's window class first, so that the launcher cannot
+//                      ("can't register window class")
 // Log: one line a call, kept in memory and appended to the file SKELVANE_TEST_ENGINE_LOG names.
 #include <windows.h>
 
@@ -54,6 +62,12 @@ int number(const Script& script, const char* name) {
     return found == script.end() ? 0 : std::atoi(found->second.c_str());
 }
 
+std::string environmentScript() {
+    char buffer[1024];
+    const DWORD n = GetEnvironmentVariableA("SKELVANE_TEST_ENGINE", buffer, sizeof buffer);
+    return n > 0 && n < sizeof buffer ? buffer : "";
+}
+
 void record(const std::string& line) {
     g_log += line + "\n";
     char path[MAX_PATH];
@@ -93,14 +107,43 @@ DWORD WINAPI writeToMissingPage(void* start) {
     return 0;
 }
 
-void die(const std::string& way) {
+volatile size_t g_overrunLength = 32;  // past the buffer into the guard above it, and no further
+
+__attribute__((noinline)) char overrun() {
+    volatile char buffer[16];
+    const size_t length = g_overrunLength;
+    for (size_t i = 0; i < length; ++i) buffer[i] = 0x5A;
+    return buffer[0];
+}
+
+DWORD WINAPI abortLater(void*) { Sleep(1000); std::abort(); }
+
+// A static destructor of the engine, run as the process ends.
+struct AbortAtExit {
+    bool armed = false;
+    ~AbortAtExit() { armed ? std::abort() : void(); }
+} g_abortAtExit;
+
+void die(const std::string& way, HWND window) {
     record("die " + way);
     static volatile int zero = 0;
+    if (way == "raise") {
+        RaiseException(0xE0000001, 0, 0, nullptr);
+        record("raise survived");
+    }
+    if (way == "abort2") {
+        CloseHandle(CreateThread(nullptr, 0, abortLater, nullptr, 0, nullptr));
+        std::abort();
+    }
+    if (way == "overrun") overrun();
+    if (way == "exit") {
+        g_abortAtExit.armed = true;
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }
     if (way == "access") *missingPage() = 1;
     if (way == "stack") overflow(0);
     if (way == "illegal") __builtin_trap();
     if (way == "divide") zero = 7 / zero;  // not 1 / x, which the compiler turns into a comparison
-    if (way == "abort") std::abort();
     if (way == "terminate") throwOut();
     if (way == "threads") {
         const HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -111,6 +154,30 @@ void die(const std::string& way) {
         Sleep(INFINITE);
     }
 }
+
+bool g_filterContinues = false;
+LONG WINAPI engineFilter(EXCEPTION_POINTERS*) {
+    return g_filterContinues ? EXCEPTION_CONTINUE_EXECUTION : EXCEPTION_CONTINUE_SEARCH;
+}
+
+// What the engine does as it loads, before the launcher's own code runs.
+struct OnLoad {
+    OnLoad() {
+        const Script script = parseScript(environmentScript());
+        if (script.count("filter")) {
+            g_filterContinues = script.at("filter") == "continue";
+            SetUnhandledExceptionFilter(engineFilter);
+        }
+        if (script.count("takeClass")) {
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof wc;
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"Korvex//Class";
+            RegisterClassExW(&wc);
+        }
+    }
+} g_onLoad;
 
 class CTestGame final : public IGame {
 public:
@@ -137,7 +204,7 @@ public:
     bool onIdle() override {
         if (!m_idleSeen && m_script.count("closeInIdle")) PostMessageW(m_window, WM_CLOSE, 0, 0);
         if (!m_idleSeen) record("onIdle");
-        if (!m_idleSeen && m_script.count("die")) die(m_script.at("die"));
+        if (!m_idleSeen && m_script.count("die")) die(m_script.at("die"), m_window);
         m_idleSeen = true;
         if (const int count = number(m_script, "pumpInIdle")) m_loop->pumpMessages(count);
         return false;
@@ -170,13 +237,7 @@ const char* testEngineLog() { return g_log.c_str(); }
 void testEngineClearLog() { g_log.clear(); }
 
 IGame* IGame::createInstance(HWND window, const unsigned short* commandLine, IMsgLoop* msgLoop, bool resetSettings) {
-    std::string scriptText = g_script;
-    if (!g_scriptSet) {
-        char buffer[1024];
-        const DWORD n = GetEnvironmentVariableA("SKELVANE_TEST_ENGINE", buffer, sizeof buffer);
-        if (n > 0 && n < sizeof buffer) scriptText = buffer;
-    }
-    const Script script = parseScript(scriptText);
+    const Script script = parseScript(g_scriptSet ? g_script : environmentScript());
 
     RECT client{};
     GetClientRect(window, &client);
