@@ -110,7 +110,7 @@ void CCrashUpload::offer(const CLocalize& localize) {
     const std::optional<UploadAddress> address = readUploadAddress();
     const Consent consent = address ? storedConsent() : Consent::Never;
     if (consent == Consent::Never) return;
-    wchar_t folder[MAX_PATH];
+    Path folder;
     if (!makeDumpFolder(folder)) return;
     auto batch = std::make_unique<Batch>(*address, folder);
     batch->reports = batch->queue.takeTurns(now());
