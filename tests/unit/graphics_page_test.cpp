@@ -42,9 +42,10 @@ protected:
     }
 };
 
+// The advanced dialog writes through at once, and closing it undoes nothing.
 TEST_F(GraphicsPage, AChoiceSurvivesAChangeAboveItWhenOfferedStartStoresItAndADeviceWarningMakesItInvalid) {
     addCard();
-    run([](HWND w, const LaunchSettings&) {
+    run([](HWND w, const LaunchSettings& s) {
         ASSERT_TRUE(ui::selectText(w, IDC_RESOLUTION, L"1280x1024 75Hz"));
         ASSERT_TRUE(ui::selectText(w, IDC_COLOUR_DEPTH, L"HiColor - 16bit"));
         EXPECT_EQ(readCombo(w, IDC_RESOLUTION).selectedText(), L"1280x1024 60Hz");
@@ -54,10 +55,26 @@ TEST_F(GraphicsPage, AChoiceSurvivesAChangeAboveItWhenOfferedStartStoresItAndADe
         ASSERT_TRUE(ui::selectText(w, IDC_ANTIALIASING, L"T_AA_04_SAMPLES"));
         EXPECT_EQ(enabledState(w), "11110 11") << "a single quality level is a disabled zero";
         ASSERT_TRUE(ui::selectText(w, IDC_RESOLUTION, L"1280x1024 75Hz"));
+
+        harness::whenDialogShows(IDC_TRIPLEBUF, [&](HWND advanced) {
+            EXPECT_EQ(GetWindow(advanced, GW_OWNER), w);
+            harness::click(advanced, IDC_TRIPLEBUF);
+            EXPECT_TRUE(s.GraphicsSettings.TripleBuffer) << "written at once";
+            PostMessageW(advanced, WM_KEYDOWN, VK_ESCAPE, 0);
+        });
+        harness::click(w, IDC_VADV);
+        harness::whenDialogShows(IDC_TRIPLEBUF, [&](HWND advanced) {
+            EXPECT_EQ(IsDlgButtonChecked(advanced, IDC_TRIPLEBUF), BST_CHECKED) << "Esc undoes nothing";
+            EXPECT_EQ(IsDlgButtonChecked(advanced, IDC_VSYNC), BST_UNCHECKED);
+            harness::click(advanced, IDC_GLOW);
+            harness::click(advanced, IDOK);
+        });
+        harness::click(w, IDC_VADV);
         SendMessageW(w, WM_COMMAND, IDC_START, 0);
     });
-    EXPECT_EQ(harness::stored(L"Graphics", {L"Width", L"Height", L"RefreshRate", L"MultiSampleType"}),
-              (std::vector<DWORD>{1280, 1024, 75, 4}));
+    EXPECT_EQ(harness::stored(L"Graphics", {L"Width", L"Height", L"RefreshRate", L"MultiSampleType", L"BackBufferCount",
+                                            L"VSync", L"GlowEnable"}),
+              (std::vector<DWORD>{1280, 1024, 75, 4, 2, 0, 1}));
     EXPECT_FALSE(CSettingsDialog(localize, false, services()).settingsInvalid());
     reports[0] = L"driver too old";
     EXPECT_TRUE(CSettingsDialog(localize, false, services()).settingsInvalid()) << "stored, but with a warning";
@@ -110,29 +127,6 @@ TEST_F(GraphicsPage, WarningsBlockTheChoiceUntilIgnoredAndComeBackWithEveryAdapt
         harness::click(info, IDC_IGNORE_WARNINGS);
         EXPECT_EQ(enabledState(w), "10000 00") << "unticking blocks again";
     });
-}
-
-TEST_F(GraphicsPage, TheAdvancedDialogWritesThroughAtOnceAndClosingUndoesNothing) {
-    addCard();
-    run([](HWND w, const LaunchSettings& s) {
-        harness::whenDialogShows(IDC_TRIPLEBUF, [&](HWND advanced) {
-            EXPECT_EQ(GetWindow(advanced, GW_OWNER), w);
-            harness::click(advanced, IDC_TRIPLEBUF);
-            EXPECT_TRUE(s.GraphicsSettings.TripleBuffer) << "written at once";
-            PostMessageW(advanced, WM_KEYDOWN, VK_ESCAPE, 0);
-        });
-        harness::click(w, IDC_VADV);
-        harness::whenDialogShows(IDC_TRIPLEBUF, [&](HWND advanced) {
-            EXPECT_EQ(IsDlgButtonChecked(advanced, IDC_TRIPLEBUF), BST_CHECKED) << "Esc undoes nothing";
-            EXPECT_EQ(IsDlgButtonChecked(advanced, IDC_VSYNC), BST_UNCHECKED);
-            harness::click(advanced, IDC_GLOW);
-            harness::click(advanced, IDOK);
-        });
-        harness::click(w, IDC_VADV);
-        SendMessageW(w, WM_COMMAND, IDC_START, 0);
-    });
-    EXPECT_EQ(harness::stored(L"Graphics", {L"BackBufferCount", L"VSync", L"GlowEnable"}),
-              (std::vector<DWORD>{2, 0, 1}));
 }
 
 TEST(WarningsLinks, OnlyWebAndMailLinksInsideTheTextOpen) {

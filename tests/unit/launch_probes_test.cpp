@@ -15,15 +15,10 @@
 
 namespace {
 
-class LaunchWithProbes : public ::testing::Test {
+class LaunchWithProbes : public ::testing::Test, protected harness::ScriptedDialog {
 protected:
-    const win::CModule richEdit{LoadLibraryW(L"RICHED20.DLL")};  // the warnings dialog's report
-    CLocalize localize;
     test::ScratchFolder folder;  // the options file the launch reads
     std::vector<std::wstring> shown;
-
-    void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
 };
 
 TEST_F(LaunchWithProbes, OldDirectXShowsOnlyItsBoxAndWaitsForNoOtherProbe) {
@@ -65,11 +60,10 @@ TEST_F(LaunchWithProbes, OldDirectXShowsOnlyItsBoxAndWaitsForNoOtherProbe) {
 
 TEST_F(LaunchWithProbes, TheSettingsObjectTakesThePrefetchedDirect3DAndVideoControllerRows) {
     ASSERT_TRUE(folder.write(L"korvex.ini", "[OPTIONS]\r\nVideoDrvLoDate=01.01.2030\r\n"));
-    fake::Direct3D9 d3d;
     harness::addPlainAdapter(d3d);  // no certification date: the driver's date comes from the rows
     LaunchProbes probes;
     probes.dxDiagnostics = DXDiagnosticsProbe([] { return DXDiagnosticsAnswer{S_OK, {9, 0, L'c'}}; });
-    probes.direct3D = Direct3DProbe([&d3d] {
+    probes.direct3D = Direct3DProbe([this] {
         Sleep(200);
         return win::CComPtr<IDirect3D9>::share(&d3d);
     });
@@ -89,21 +83,6 @@ TEST_F(LaunchWithProbes, TheSettingsObjectTakesThePrefetchedDirect3DAndVideoCont
     EXPECT_FALSE(probes.direct3D.pending() || probes.videoControllers.pending());
     EXPECT_EQ(adapter, L"Scripted card");
     EXPECT_NE(report.find(L"T_VDRIVER_VER9.8.7.6"), std::wstring::npos) << report;
-}
-
-TEST_F(LaunchWithProbes, TheVideoControllerRowsAreAskedOnlyWhenADriverDateIsConfigured) {
-    for (const char* options : {"[OPTIONS]\r\n", "[OPTIONS]\r\nVideoDrvLoDate=2006-06-01\r\n",
-                                "[OPTIONS]\r\nVideoDrvLoDate=01.06.2006\r\n"}) {
-        ASSERT_TRUE(folder.write(L"korvex.ini", options));
-        LaunchProbes probes = startLaunchProbes();
-        EXPECT_TRUE(probes.dxDiagnostics.pending() && probes.direct3D.pending());
-        EXPECT_EQ(probes.videoControllers.pending(), std::string(options).find("01.06.2006") != std::string::npos)
-            << options;
-        // Taken, not abandoned: the machine's probes must not run on into the next tests' windows.
-        probes.dxDiagnostics.take();
-        probes.direct3D.take();
-        if (probes.videoControllers.pending()) probes.videoControllers.take();
-    }
 }
 
 }  // namespace

@@ -32,14 +32,11 @@ TEST(SoundLibraryVersion, From374On) {
     }
 }
 
-TEST(SoundOutputChoices, ListsTheOutputsWithDriversAndSelectsTheStoredOne) {
+// Which outputs are listed: end to end, against the real library.
+TEST(SoundOutputChoices, SelectsTheStoredOne) {
     ScriptedSoundLibrary library;
     addSoundDevices(library);
-    const ChoiceList list = soundOutputChoices(library, FSOUND_OUTPUT_DSOUND);
-    EXPECT_EQ(texts(list), (Texts{L"Autodetect", L"NoSound", L"Windows Multimedia Waveout", L"Direct Sound"}))
-        << "the outputs with drivers";
-    EXPECT_EQ(list.chosenData(), FSOUND_OUTPUT_DSOUND);
-    EXPECT_EQ(library.current, FSOUND_OUTPUT_NOSOUND) << "left on no sound";
+    EXPECT_EQ(soundOutputChoices(library, FSOUND_OUTPUT_DSOUND).chosenData(), FSOUND_OUTPUT_DSOUND);
     // First start (-1), and stored outputs that are not offered, take the first entry.
     for (const int stored : {-1, 3, 7, 42})
         EXPECT_EQ(soundOutputChoices(library, stored).chosen, 0) << stored;

@@ -1,4 +1,4 @@
-// What the launcher sets up before anything else: its resources, the system it accepts, the power
+// What the launcher sets up before anything else: its dialogs' order, the stack guard, the power
 // settings and the heaps.
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 
-#include "app/os_version.h"
 #include "app/power_settings.h"
 #include "app/startup.h"
 #include "res/resource.h"
@@ -42,16 +41,6 @@ BOOL screenSaverActive() {
     return on;
 }
 
-TEST(Resources, IconManifestAndDialogsAreThereAsTheSystemLooksForThem) {
-    // The manifest's entries are read from the shipped program by the version check.
-    EXPECT_TRUE(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SKELVANE), IMAGE_ICON, 32, 32, 0));
-    EXPECT_TRUE(FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_MANIFEST));
-
-    for (int id = 102; id <= 106; ++id)
-        EXPECT_TRUE(FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(id),
-                                    MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT))) << "dialog " << id << " in the neutral system-default language";
-}
-
 // Tab and a screen reader take a dialog's controls in z-order, and a screen reader names a list after
 // the label right before it: every dialog's controls follow its layout, top to bottom and left to
 // right, each list right after its label, and each control but a label is a tab stop.
@@ -80,20 +69,6 @@ TEST(Resources, EveryDialogsControlsFollowItsLayoutEachListRightAfterItsLabel) {
         }
     }
     DestroyWindow(settings);
-}
-
-TEST(OperatingSystem, WindowsTwoThousandOrLaterIsRequired) {
-    // An unreadable version, NT 4 and Windows 9x, and a later version on another platform are refused.
-    const struct { bool read; DWORD platform, major; bool supported; } cases[] = {
-        {true, VER_PLATFORM_WIN32_NT, 5, true}, {false, VER_PLATFORM_WIN32_NT, 5, false},
-        {true, VER_PLATFORM_WIN32_NT, 4, false}, {true, VER_PLATFORM_WIN32s, 10, false},
-    };
-    OSVERSIONINFOW v{};
-    for (const auto& c : cases) {
-        v.dwPlatformId = c.platform;
-        v.dwMajorVersion = c.major;
-        EXPECT_EQ(isSupportedOs(c.read, v), c.supported) << c.platform << " " << c.major;
-    }
 }
 
 TEST(StackGuard, RandomInEachProcessBeforeItsFirstConstructorAndAnOverrunEndsTheProcess) {
