@@ -19,20 +19,6 @@ using namespace e2e;
 
 namespace {
 
-// The files of a folder, by name.
-std::vector<std::wstring> filesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // The launcher's local application data folder is the game folder, or a folder below it whose
 // crash reports folder has 225 characters. Beside the launcher lie files named as the system
 // libraries the crash path and the warnings load, which the launcher must not take: copies of the
@@ -55,7 +41,7 @@ protected:
         LauncherTest::TearDown();
         storeValidSettings();
         RegDeleteTreeW(HKEY_CURRENT_USER, kWineOverrides);
-        for (const std::wstring& name : filesIn(crashes)) {
+        for (const std::wstring& name : test::filesIn(crashes)) {
             SetFileAttributesW((crashes + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileW((crashes + L"\\" + name).c_str());
         }
@@ -97,12 +83,12 @@ TEST_F(CrashReport, AnotherModulesFilterDecidesFirst) {
     start(L"", environment("filter=continue;die=raise"));
     ASSERT_TRUE(waitFor([&] { return folder.engineLog().find("raise survived") != std::string::npos; }, 20s));
     closeGame();
-    EXPECT_TRUE(filesIn(crashes).empty());
+    EXPECT_TRUE(test::filesIn(crashes).empty());
     EXPECT_FALSE(storedDword(L"", L"LastRunCrashed"));
 
     start(L"", environment("filter=search;die=raise"));
     ASSERT_TRUE(waitFor([] { return storedDword(L"", L"LastRunCrashed") == 1u; }, 40s));
-    EXPECT_EQ(filesIn(crashes).size(), 1u);
+    EXPECT_EQ(test::filesIn(crashes).size(), 1u);
 
     start(L"", environment(""));
     const HWND dialog = waitForDialogWith(process->pid(), kTabs, 20s);
@@ -174,7 +160,7 @@ TEST_P(WayOfDying, LeavesOneWholeDumpInPlaceOfTheOldest) {
     // The mark is set once the dump is written whole; meanwhile no empty file bears a dump's name.
     bool cut = false;
     ASSERT_TRUE(waitFor([&] {
-        for (const std::wstring& file : filesIn(crashes)) {
+        for (const std::wstring& file : test::filesIn(crashes)) {
             WIN32_FILE_ATTRIBUTE_DATA data{};
             cut |= file.find(kEarlier) != 0 && file.size() > 4 && file.substr(file.size() - 4) == L".dmp" &&
                    GetFileAttributesExW((crashes + L"\\" + file).c_str(), GetFileExInfoStandard, &data) &&
@@ -186,7 +172,7 @@ TEST_P(WayOfDying, LeavesOneWholeDumpInPlaceOfTheOldest) {
     DWORD code = 0;
     process->waitExit(10s, code);  // after a stack overflow the process may never be seen to end
     EXPECT_EQ(powerSwitches(), 7u) << "power saving given back as a normal end would";
-    std::vector<std::wstring> dumps = filesIn(crashes);
+    std::vector<std::wstring> dumps = test::filesIn(crashes);
     ASSERT_EQ(dumps.size(), 10u);
     const std::wstring mine = dumps.back();
     dumps.pop_back();

@@ -17,23 +17,6 @@ namespace {
 constexpr int kSend = 1031, kAlways = 1032;  // the question's Send button and check box
 constexpr wchar_t kSample[] = L"Skelvane-1.0.0-20261201-120000-42.dmp";
 
-std::string readAll(const std::wstring& path) {
-    std::string bytes;
-    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
-        char buffer[65536];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
-        fclose(f);
-    }
-    return bytes;
-}
-
-bool writeAll(const std::wstring& path, const std::string& bytes) {
-    FILE* f = _wfopen(path.c_str(), L"wb");
-    if (!f) return false;
-    const bool written = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && written;
-}
-
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class CrashUpload : public LauncherTest {
@@ -60,23 +43,19 @@ protected:
         return receiver() + L"\\received-" + std::to_wstring(n) + type;
     }
     static void removeAll(const std::wstring& dir, const std::wstring& pattern) {
-        const std::wstring folder = dir + L"\\" + pattern.substr(0, pattern.find_last_of(L'\\') + 1);
-        WIN32_FIND_DATAW found;
-        const HANDLE search = FindFirstFileW((dir + L"\\" + pattern).c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return;
-        do DeleteFileW((folder + found.cFileName).c_str());
-        while (FindNextFileW(search, &found));
-        FindClose(search);
+        const size_t at = pattern.find_last_of(L'\\');
+        const std::wstring in = at == std::wstring::npos ? dir : dir + L"\\" + pattern.substr(0, at);
+        for (const std::wstring& name : test::filesIn(in, pattern.substr(at + 1))) DeleteFileW((in + L"\\" + name).c_str());
     }
     void serveAt(const std::string& url) { ASSERT_TRUE(folder.write(L"crash_upload_url.txt", url + "\r\n")); }
-    void serve() { serveAt("http://127.0.0.1:" + readAll(receiver() + L"\\port") + "/submit"); }
-    void answer(int status) { ASSERT_TRUE(writeAll(receiver() + L"\\status", std::to_string(status))); }
+    void serve() { serveAt("http://127.0.0.1:" + test::readFile(receiver() + L"\\port") + "/submit"); }
+    void answer(int status) { ASSERT_TRUE(test::writeFile(receiver() + L"\\status", std::to_string(status))); }
     std::wstring report(const wchar_t* name = kSample) const { return folder.crashFolder() + L"\\" + name; }
     // A report of an earlier crash: the one the first test made.
     void placeReport(const wchar_t* name = kSample) {
         ASSERT_TRUE(CopyFileW((receiver() + L"\\sample.dmp").c_str(), report(name).c_str(), FALSE)) << "no crash made";
     }
-    std::string uploadsLog() const { return readAll(folder.crashFolder() + L"\\uploads.log"); }
+    std::string uploadsLog() const { return test::readFile(folder.crashFolder() + L"\\uploads.log"); }
     // Starts the launcher and answers its question; false when none came.
     bool startAndAnswer(int button, bool always = false) {
         start();
@@ -100,14 +79,10 @@ TEST_F(CrashUpload, ACrashIsSentOnSend) {
     start(L"", engineEnv(folder, "die=access"));
     DWORD code = 0;
     ASSERT_TRUE(process->waitExit(40s, code));
-    const std::wstring dump = folder.crashFolder() + L"\\" + [&] {
-        WIN32_FIND_DATAW found;
-        const HANDLE search = FindFirstFileW((folder.crashFolder() + L"\\*.dmp").c_str(), &found);
-        EXPECT_NE(search, INVALID_HANDLE_VALUE);
-        FindClose(search);
-        return std::wstring(found.cFileName);
-    }();
-    const std::string bytes = readAll(dump);
+    const std::vector<std::wstring> dumps = test::filesIn(folder.crashFolder(), L"*.dmp");
+    ASSERT_EQ(dumps.size(), 1u);
+    const std::wstring dump = folder.crashFolder() + L"\\" + dumps.front();
+    const std::string bytes = test::readFile(dump);
     ASSERT_FALSE(bytes.empty());
     ASSERT_TRUE(CopyFileW(dump.c_str(), (receiver() + L"\\sample.dmp").c_str(), FALSE));
 
@@ -118,7 +93,7 @@ TEST_F(CrashUpload, ACrashIsSentOnSend) {
     clickButton(settings, 3);
     ASSERT_TRUE(waitFor([&] { return exists(received(1, L".txt")); }, 30s)) << "nothing received";
     // Byte for byte but the player's folder names: this game folder is in the user's temporary folder.
-    const std::string arrived = readAll(received(1, L".dmp"));
+    const std::string arrived = test::readFile(received(1, L".dmp"));
     EXPECT_EQ(arrived.size(), bytes.size());
     EXPECT_TRUE(arrived.compare(0, 32, bytes, 0, 32) == 0) << "the header as written";
     const std::wstring profile = env(L"USERPROFILE");
@@ -127,7 +102,7 @@ TEST_F(CrashUpload, ACrashIsSentOnSend) {
     EXPECT_EQ(arrived.find(profileText), std::string::npos) << "the user's folder left the machine";
     // Read back with tools/read_crash.sh by the script, as the dump itself is.
     CopyFileW(received(1, L".dmp").c_str(), (env(L"SKELVANE_CRASH_KEEP") + L"\\received.dmp").c_str(), FALSE);
-    const std::string request = readAll(received(1, L".txt"));
+    const std::string request = test::readFile(received(1, L".txt"));
     wchar_t id[40] = L"";
     DWORD size = sizeof id;
     RegGetValueW(HKEY_CURRENT_USER, kSettingsRoot, L"CrashReportInstallId", RRF_RT_REG_SZ, nullptr, id, &size);
@@ -213,7 +188,7 @@ TEST_F(CrashUpload, AlwaysSendAsksNoMoreAndRefusedReportsAreDeleted) {
 // prefix trusts; with the player's standing "always send".
 TEST_F(CrashUpload, GoesOverHttps) {
     placeReport();
-    serveAt("https://localhost:" + readAll(receiver() + L"\\tls\\port") + "/submit");
+    serveAt("https://localhost:" + test::readFile(receiver() + L"\\tls\\port") + "/submit");
     const DWORD always = 1;
     RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsRoot, L"SendCrashReports", REG_DWORD, &always, sizeof always);
     startWithoutQuestion();

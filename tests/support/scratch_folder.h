@@ -5,11 +5,45 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 namespace test {
+
+// The whole file; empty when it cannot be read.
+inline std::string readFile(const std::wstring& path) {
+    std::string bytes;
+    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+        char buffer[65536];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+        fclose(f);
+    }
+    return bytes;
+}
+
+// False when the file cannot be written whole.
+inline bool writeFile(const std::wstring& path, const std::string& bytes) {
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f) return false;
+    const bool written = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && written;
+}
+
+// The names of the files (not folders) of a folder that match a pattern, sorted.
+inline std::vector<std::wstring> filesIn(const std::wstring& folder, const std::wstring& pattern = L"*") {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 class ScratchFolder {
 public:
@@ -25,13 +59,7 @@ public:
     }
     ~ScratchFolder() {
         if (!m_previous.empty()) SetCurrentDirectoryW(m_previous.c_str());
-        WIN32_FIND_DATAW data;
-        const HANDLE find = FindFirstFileW(file(L"*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do DeleteFileW(file(data.cFileName).c_str());
-            while (FindNextFileW(find, &data));
-            FindClose(find);
-        }
+        for (const std::wstring& name : filesIn(m_path)) DeleteFileW(file(name).c_str());
         RemoveDirectoryW(m_path.c_str());
     }
     ScratchFolder(const ScratchFolder&) = delete;
@@ -40,13 +68,7 @@ public:
     const std::wstring& path() const { return m_path; }
     std::wstring file(const std::wstring& name) const { return m_path + L"\\" + name; }
     // False when the file cannot be written.
-    bool write(const std::wstring& name, const std::string& bytes) const {
-        FILE* f = _wfopen(file(name).c_str(), L"wb");
-        if (!f) return false;
-        const bool written = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        fclose(f);
-        return written;
-    }
+    bool write(const std::wstring& name, const std::string& bytes) const { return writeFile(file(name), bytes); }
     // A language file as the launcher reads it (UTF-16 LE with its mark, CR LF); returns its path.
     std::wstring writeLanguage(const std::vector<std::wstring>& lines,
                                const std::wstring& name = L"language.txt") const {
@@ -56,15 +78,7 @@ public:
         return file(name);
     }
     // The whole file; empty when it cannot be read.
-    std::string read(const std::wstring& name) const {
-        std::string bytes;
-        if (FILE* f = _wfopen(file(name).c_str(), L"rb")) {
-            char buffer[4096];
-            for (size_t n; (n = fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
-            fclose(f);
-        }
-        return bytes;
-    }
+    std::string read(const std::wstring& name) const { return readFile(file(name)); }
     void remove(const std::wstring& name) const { DeleteFileW(file(name).c_str()); }
 
 private:
