@@ -167,10 +167,9 @@ public:
                                        [&](const PadDialog& d) { return d.hwnd == dialog; }),
                         m_dialogs.end());
         if (!m_dialogs.empty()) return;
-        // The game is next: nothing of the controller stays.
-        m_getState = nullptr;
-        m_library.reset();
-        m_loadTried = false;
+        // The game is next: nothing of the controller runs. The library stays loaded, to the process's
+        // end: Wine's XInput runs a thread of its own that unloading leaves in freed code, which ends
+        // the game.
         m_connected = 0;
     }
 
@@ -221,7 +220,7 @@ private:
             if (!library) continue;
             if (const FARPROC f = GetProcAddress(library.get(), "XInputGetState")) {
                 m_getState = reinterpret_cast<GetStateFn>(reinterpret_cast<void*>(f));
-                m_library = std::move(library);
+                library.release();  // never unloaded: see closed()
                 return;
             }
         }
@@ -362,7 +361,6 @@ private:
     std::vector<PadDialog> m_dialogs;
     HWND m_target = nullptr;
     UINT_PTR m_timer = 0;
-    CModule m_library;
     GetStateFn m_getState = nullptr;
     bool m_loadTried = false;
     bool m_fresh = true;
