@@ -101,7 +101,8 @@ if [ -f "$dump" ]; then
   # Symbols without the engine's code, which leave the debugger no way through it.
   mkdir "$kept/launcher-symbols"
   cp "$build_symbols/Skelvane.exe" "$kept/launcher-symbols/"
-  "$reader" "$dump" "$kept/launcher-symbols" 2>&1 | grep -q 'CGame::run' ||
+  report=$("$reader" "$dump" "$kept/launcher-symbols" 2>&1) || true
+  grep -q 'CGame::run' <<<"$report" ||
     { echo "read-back studio without the engine's code: no CGame::run frame on the stack"; status=1; }
 else
   echo "read-back studio: no dump kept"; status=1
